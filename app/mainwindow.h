@@ -1,0 +1,133 @@
+#ifndef NOLKSET_MAINWINDOW_H
+#define NOLKSET_MAINWINDOW_H
+
+#include "device/nolkevent.h"
+#include "firmware/nolkupgrade.h"
+
+#include <QBluetoothDeviceDiscoveryAgent>
+#include <QBluetoothDeviceInfo>
+#include <QList>
+#include <QMainWindow>
+#include <QNetworkAccessManager>
+#include <QString>
+
+class QAbstractButton;
+class QColor;
+class QMouseEvent;
+class QCloseEvent;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    // A close from the window manager does not run onClose(); the threads
+    // must still be stopped before the window's members go away.
+    void closeEvent(QCloseEvent *event) override;
+
+protected slots:
+    void onClose();
+    void onSidebar();
+    void onColorPick();
+    void onInit();
+    void onShowPath();
+    void onUpgrade();
+    void onProgress(int value);
+    void onJoystickEvent(QByteArray report);
+    void onAutoUpgrade();
+    void onUpgradeReady();
+    void onClearFlash();
+    void onBatScan();
+    void onBTScan();
+    void onBTUpdate(QBluetoothDeviceInfo info);
+    void onBTDone();
+    void onSavePageE();
+    void onSaveColor();
+    void onSavePageP();
+    void onPaddleChanged(int value);
+    void onPaddleUpdate();
+    void onBearLCalibrate();
+    void onBearRCalibrate();
+    void onBearExLCalibrate();
+    void onBearExRCalibrate();
+    void onTriggerChanged(int value);
+    void onTriggerUpdate();
+    void onClutchStatus();
+    void onShifterStatus();
+    void onNetUpgrade();
+    void onNetProgress(qint64 received, qint64 total);
+    void onNetUpgradeReady();
+    void onCalibrateL(bool checked);
+    void onCalibrateR(bool checked);
+    void onEncoderBind();
+
+private:
+    // Application shell
+    void stopThreads();
+
+    // Connection and model profiles
+    void showWaitingState();
+    void applyModelProfile(const QString &name);
+    void readLedColors();
+    void readPaddleMode();
+    void readPulseWidth();
+    void readClutchState();
+    void readDeviceName();
+    void readFirmwareVersion();
+    void updateShifterGroup();
+
+    // Live input view and encoder binding
+    void setEncoderBindState(int state);
+    void captureEncoder();
+    void saveEncoderBinding();
+    void clearEncoderBinding();
+    void loadEncoderBinding();
+
+    // Paddle axis calibration
+    void readAxisCalibration(int axis);
+    void writeAxisCalibration(int axis);
+
+    // LED colours
+    void setLedButtonColor(QAbstractButton *button, QColor &color);
+
+    // Firmware
+    void resetUpgrade();
+
+    Ui::MainWindow *ui;
+    double dragX;
+    double dragY;
+    // Global coordinates are negative on screens left of or above the
+    // primary one, so the origin alone cannot tell whether a drag is on.
+    bool dragging;
+    NolkEvent eventThread;
+    NolkUpgrade upgradeThread;
+    QNetworkAccessManager network;
+    QBluetoothDeviceDiscoveryAgent btAgent;
+    quint32 adcMinL;
+    quint32 adcMinR;
+    quint32 adcMaxL;
+    quint32 adcMaxR;
+    QString deviceName;
+    QString updateUrl;
+    int productId;
+    int encoderBindState;
+    quint8 encoder1;
+    quint8 encoder2;
+    bool adjustWhite;
+    bool hasBattery;
+    bool hasBluetooth;
+    QList<int> releasedInputs;
+};
+
+#endif

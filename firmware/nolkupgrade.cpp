@@ -1,0 +1,10 @@
+#include "firmware/nolkupgrade.h"
+
+NolkUpgrade::NolkUpgrade(QObject *parent)
+    : QThread(parent)
+{
+}
+
+void NolkUpgrade::run()
+{
+}

@@ -1,0 +1,27 @@
+#ifndef NOLKSET_NOLKUPGRADE_H
+#define NOLKSET_NOLKUPGRADE_H
+
+#include <QString>
+#include <QThread>
+
+// Writes a firmware image file into the open wheel and reports progress in
+// whole percent.
+class NolkUpgrade : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit NolkUpgrade(QObject *parent = nullptr);
+
+    // The image to write; assigned by the window before each start and left
+    // alone while the thread runs.
+    QString path;
+
+signals:
+    void progress(int percent);
+
+protected:
+    void run() override;
+};
+
+#endif

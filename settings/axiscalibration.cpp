@@ -1,0 +1,9 @@
+#include "app/mainwindow.h"
+
+void MainWindow::onCalibrateL(bool)
+{
+}
+
+void MainWindow::onCalibrateR(bool)
+{
+}

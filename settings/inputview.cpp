@@ -1,0 +1,9 @@
+#include "app/mainwindow.h"
+
+void MainWindow::onJoystickEvent(QByteArray)
+{
+}
+
+void MainWindow::onEncoderBind()
+{
+}

@@ -1,0 +1,13 @@
+#include "app/mainwindow.h"
+
+void MainWindow::onSavePageE()
+{
+}
+
+void MainWindow::onTriggerChanged(int)
+{
+}
+
+void MainWindow::onTriggerUpdate()
+{
+}
