@@ -1,0 +1,116 @@
+// nolkset-emulated: the tool's own main on one emulated wheel that keeps
+// pressing its buttons, turning its encoders, sweeping its paddles and
+// draining its battery, so the window has something to show.
+
+#include "emulator/wheelemulator.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto Step = 40ms;
+constexpr int StepsPerButton = 10;
+constexpr int StepsPerDetent = 15;
+constexpr int StepsPerPercent = 500;
+constexpr int AxisTop = 4095;
+constexpr int AxisStride = 64;
+
+// Plain buttons and switches, pressed one after another.
+constexpr std::array<int, 21> Buttons{0, 6, 7, 8, 9, 10, 11, 12, 15, 20, 21, 28, 29, 32, 38, 39, 40, 41, 42, 43, 44};
+// One input of each of the ten encoders, turned one detent at a time.
+constexpr std::array<int, 10> Encoders{2, 4, 13, 16, 18, 24, 26, 34, 36, 45};
+
+emu::Model modelFromEnvironment()
+{
+    const QByteArray name = qgetenv("NOLKSET_EMULATED_MODEL");
+    if (name.isEmpty() || name == "RALKA")
+        return emu::Model::Ralka;
+    if (name == "DEMTA")
+        return emu::Model::Demta;
+    if (name == "SOVIN")
+        return emu::Model::Sovin;
+    qWarning("NOLKSET_EMULATED_MODEL=%s is no model (RALKA, DEMTA or SOVIN); using RALKA", name.constData());
+    return emu::Model::Ralka;
+}
+
+// A triangle wave between 0 and AxisTop.
+std::uint16_t sweep(long long step, long long offset)
+{
+    const long long position = ((step + offset) * AxisStride) % (2 * AxisTop);
+    return static_cast<std::uint16_t>(position <= AxisTop ? position : 2 * AxisTop - position);
+}
+
+std::shared_ptr<emu::Wheel> plugDemoWheel()
+{
+    emu::setLogEnabled(false);
+    return emu::plug(modelFromEnvironment(), 0x2007);
+}
+
+class Demo
+{
+public:
+    Demo()
+        : wheel(plugDemoWheel())
+        , activity([this] { run(); })
+    {
+    }
+
+    ~Demo()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        wake.notify_all();
+        activity.join();
+    }
+
+    Demo(const Demo &) = delete;
+    Demo &operator=(const Demo &) = delete;
+
+private:
+    void run()
+    {
+        long long step = 0;
+        std::size_t button = 0;
+        std::size_t encoder = 0;
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!wake.wait_for(lock, Step, [this] { return stopping; })) {
+            ++step;
+            wheel->setAxes(sweep(step, 0), sweep(step, AxisTop / AxisStride));
+            if (step % StepsPerButton == 0) {
+                wheel->setHeld(Buttons[button], false);
+                button = (button + 1) % Buttons.size();
+                wheel->setHeld(Buttons[button], true);
+            }
+            if (step % StepsPerDetent == 0) {
+                wheel->turnEncoder(Encoders[encoder]);
+                encoder = (encoder + 1) % Encoders.size();
+            }
+            if (step % StepsPerPercent == 0) {
+                const std::uint8_t charge = wheel->batteryCharge();
+                wheel->setBattery(charge > 5 ? static_cast<std::uint8_t>(charge - 1) : 100, wheel->supplyValue());
+            }
+        }
+    }
+
+    std::shared_ptr<emu::Wheel> wheel;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::thread activity;
+};
+
+const Demo demo;
+
+} // namespace
