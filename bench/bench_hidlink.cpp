@@ -47,7 +47,8 @@ void BenchHidLink::idleRead()
 {
     HidLink &link = HidLink::instance();
     unsigned char buffer[17] = {};
-    QBENCHMARK {
+    QBENCHMARK
+    {
         QCOMPARE(link.read(buffer, sizeof buffer), 0);
     }
 }
@@ -55,7 +56,8 @@ void BenchHidLink::idleRead()
 void BenchHidLink::query()
 {
     HidLink &link = HidLink::instance();
-    QBENCHMARK {
+    QBENCHMARK
+    {
         protocol::Report bytes{0x02, 0x0B, 0x0C, 0x04};
         QCOMPARE(link.query(bytes), 20);
     }
@@ -65,7 +67,8 @@ void BenchHidLink::fullImage()
 {
     HidLink &link = HidLink::instance();
     const std::uint64_t generation = link.generation();
-    QBENCHMARK {
+    QBENCHMARK
+    {
         protocol::Report bytes{0x02};
         for (std::size_t offset = 0; offset < FullImage; offset += 16) {
             bytes[1] = static_cast<std::uint8_t>(0x80 | (offset >> 12));

@@ -26,12 +26,13 @@ bool Bus::shouldFail(Transfer kind)
     return false;
 }
 
-void Bus::record(Transfer kind, std::uint16_t productId, const std::uint8_t *bytes, std::size_t length, int result)
+void Bus::record(Transfer kind, std::uint16_t productId, const std::uint8_t *bytes,
+                 std::size_t length, int result)
 {
     if (!logEnabled)
         return;
-    log.push_back({kind, productId, std::vector<std::uint8_t>(bytes, bytes + length), result, Clock::now(),
-                   std::this_thread::get_id()});
+    log.push_back({kind, productId, std::vector<std::uint8_t>(bytes, bytes + length), result,
+                   Clock::now(), std::this_thread::get_id()});
 }
 
 bool Bus::enter(hid_device_ *handle, bool control)
@@ -81,7 +82,8 @@ std::shared_ptr<Wheel> plug(Model model, std::uint16_t productId)
     detail::Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
     const std::wstring serial = L"NOLK" + std::to_wstring(++b.serials);
-    auto wheel = std::make_shared<Wheel>(std::make_unique<detail::WheelCore>(model, productId, serial));
+    auto wheel =
+        std::make_shared<Wheel>(std::make_unique<detail::WheelCore>(model, productId, serial));
     b.wheels.push_back(wheel);
     return wheel;
 }

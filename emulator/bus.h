@@ -64,7 +64,8 @@ struct Bus
 
     // Whether the transfer is to fail; counts it against the rules.
     bool shouldFail(Transfer kind);
-    void record(Transfer kind, std::uint16_t productId, const std::uint8_t *bytes, std::size_t length, int result);
+    void record(Transfer kind, std::uint16_t productId, const std::uint8_t *bytes,
+                std::size_t length, int result);
     // A call on a handle begins: false (and a misuse) for a handle not open.
     bool enter(hid_device_ *handle, bool control);
     // The call ends; a handle closed meanwhile is freed by its last call.

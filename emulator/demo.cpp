@@ -26,7 +26,8 @@ constexpr int AxisTop = 4095;
 constexpr int AxisStride = 64;
 
 // Plain buttons and switches, pressed one after another.
-constexpr std::array<int, 21> Buttons{0, 6, 7, 8, 9, 10, 11, 12, 15, 20, 21, 28, 29, 32, 38, 39, 40, 41, 42, 43, 44};
+constexpr std::array<int, 21> Buttons{0,  6,  7,  8,  9,  10, 11, 12, 15, 20, 21,
+                                      28, 29, 32, 38, 39, 40, 41, 42, 43, 44};
 // One input of each of the ten encoders, turned one detent at a time.
 constexpr std::array<int, 10> Encoders{2, 4, 13, 16, 18, 24, 26, 34, 36, 45};
 
@@ -39,7 +40,8 @@ emu::Model modelFromEnvironment()
         return emu::Model::Demta;
     if (name == "SOVIN")
         return emu::Model::Sovin;
-    qWarning("NOLKSET_EMULATED_MODEL=%s is no model (RALKA, DEMTA or SOVIN); using RALKA", name.constData());
+    qWarning("NOLKSET_EMULATED_MODEL=%s is no model (RALKA, DEMTA or SOVIN); using RALKA",
+             name.constData());
     return emu::Model::Ralka;
 }
 
@@ -99,7 +101,8 @@ private:
             }
             if (step % StepsPerPercent == 0) {
                 const std::uint8_t charge = wheel->batteryCharge();
-                wheel->setBattery(charge > 5 ? static_cast<std::uint8_t>(charge - 1) : 100, wheel->supplyValue());
+                wheel->setBattery(charge > 5 ? static_cast<std::uint8_t>(charge - 1) : 100,
+                                  wheel->supplyValue());
             }
         }
     }

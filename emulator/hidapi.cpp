@@ -34,8 +34,8 @@ std::string pathOf(const WheelCore &core)
 
 bool matches(const WheelCore &core, unsigned short vendorId, unsigned short productId)
 {
-    return core.isPresent() && (vendorId == 0 || vendorId == emu::VendorId)
-           && (productId == 0 || productId == core.productId());
+    return core.isPresent() && (vendorId == 0 || vendorId == emu::VendorId) &&
+           (productId == 0 || productId == core.productId());
 }
 
 hid_device *openHandle(Bus &b, const std::shared_ptr<emu::Wheel> &wheel)
@@ -50,9 +50,9 @@ hid_device *openHandle(Bus &b, const std::shared_ptr<emu::Wheel> &wheel)
 
 // A feature or output transfer: the latency is slept outside the lock, as a
 // USB control transfer takes its time without holding up the other threads.
-template<typename Exchange>
-int controlTransfer(hid_device *handle, Transfer kind, const unsigned char *data, std::size_t length,
-                    Exchange exchange)
+template <typename Exchange>
+int controlTransfer(hid_device *handle, Transfer kind, const unsigned char *data,
+                    std::size_t length, Exchange exchange)
 {
     Bus &b = bus();
     std::chrono::microseconds latency{0};
@@ -100,7 +100,8 @@ int readInput(hid_device *handle, unsigned char *data, std::size_t length, int m
         lock.lock();
     }
     WheelCore &core = handle->wheel->core();
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
     const bool injected = b.shouldFail(Transfer::Read);
     int result = -1;
     emu::detail::InputFrame frame{};
@@ -132,8 +133,8 @@ int readInput(hid_device *handle, unsigned char *data, std::size_t length, int m
             b.changed.wait(lock);
     }
     if (result != 0)
-        b.record(Transfer::Read, core.productId(), frame.data(), result > 0 ? static_cast<std::size_t>(result) : 0,
-                 result);
+        b.record(Transfer::Read, core.productId(), frame.data(),
+                 result > 0 ? static_cast<std::size_t>(result) : 0, result);
     b.leave(handle, false);
     return result;
 }
@@ -194,14 +195,16 @@ void hid_free_enumeration(struct hid_device_info *devs)
     }
 }
 
-hid_device *hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t *serial_number)
+hid_device *hid_open(unsigned short vendor_id, unsigned short product_id,
+                     const wchar_t *serial_number)
 {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
     for (const auto &wheel : b.wheels) {
         WheelCore &core = wheel->core();
         core.advance(Clock::now());
-        if (matches(core, vendor_id, product_id) && (serial_number == nullptr || core.serial() == serial_number))
+        if (matches(core, vendor_id, product_id) &&
+            (serial_number == nullptr || core.serial() == serial_number))
             return openHandle(b, wheel);
     }
     b.lastError = L"No such device";
@@ -224,21 +227,24 @@ hid_device *hid_open_path(const char *path)
 
 int hid_write(hid_device *dev, const unsigned char *data, size_t length)
 {
-    return controlTransfer(dev, Transfer::Write, data, length,
-                           [&](WheelCore &core, Clock::time_point) { return core.write(data, length); });
+    return controlTransfer(
+        dev, Transfer::Write, data, length,
+        [&](WheelCore &core, Clock::time_point) { return core.write(data, length); });
 }
 
 int hid_send_feature_report(hid_device *dev, const unsigned char *data, size_t length)
 {
-    return controlTransfer(dev, Transfer::SendFeature, data, length, [&](WheelCore &core, Clock::time_point now) {
-        return core.sendFeature(data, length, now, bus().timing);
-    });
+    return controlTransfer(dev, Transfer::SendFeature, data, length,
+                           [&](WheelCore &core, Clock::time_point now) {
+                               return core.sendFeature(data, length, now, bus().timing);
+                           });
 }
 
 int hid_get_feature_report(hid_device *dev, unsigned char *data, size_t length)
 {
-    return controlTransfer(dev, Transfer::GetFeature, data, length,
-                           [&](WheelCore &core, Clock::time_point) { return core.getFeature(data, length); });
+    return controlTransfer(
+        dev, Transfer::GetFeature, data, length,
+        [&](WheelCore &core, Clock::time_point) { return core.getFeature(data, length); });
 }
 
 int hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds)

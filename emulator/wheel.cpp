@@ -8,8 +8,7 @@ namespace {
 
 // Runs an access to the wheel under the bus lock, on the wheel as it is now,
 // and wakes blocked readers in case the access sent them a report.
-template<typename Access>
-auto locked(detail::WheelCore &core, Access access)
+template <typename Access> auto locked(detail::WheelCore &core, Access access)
 {
     detail::Bus &b = detail::bus();
     std::lock_guard<std::mutex> lock(b.mutex);
@@ -22,9 +21,9 @@ auto locked(detail::WheelCore &core, Access access)
 
 bool Settings::operator==(const Settings &other) const
 {
-    return paddleMode == other.paddleMode && axisMaxR == other.axisMaxR && axisMaxL == other.axisMaxL
-           && axisMinR == other.axisMinR && axisMinL == other.axisMinL && pulseWidth == other.pulseWidth
-           && clutch == other.clutch;
+    return paddleMode == other.paddleMode && axisMaxR == other.axisMaxR &&
+           axisMaxL == other.axisMaxL && axisMinR == other.axisMinR && axisMinL == other.axisMinL &&
+           pulseWidth == other.pulseWidth && clutch == other.clutch;
 }
 
 Wheel::Wheel(std::unique_ptr<detail::WheelCore> core)

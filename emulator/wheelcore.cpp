@@ -38,8 +38,8 @@ ModelIdentity identityOf(Model model)
 
 std::int32_t int32At(const std::uint8_t *data)
 {
-    const std::uint32_t value = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 | std::uint32_t{data[2]} << 16
-                                | std::uint32_t{data[3]} << 24;
+    const std::uint32_t value = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
+                                std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24;
     return static_cast<std::int32_t>(value);
 }
 
@@ -78,7 +78,8 @@ bool isShifter(std::uint8_t parameter)
 std::string imageBuildDate(const std::vector<std::uint8_t> &image)
 {
     const std::size_t markerLength = sizeof(DateMarker) - 1;
-    const auto found = std::search(image.begin(), image.end(), DateMarker, DateMarker + markerLength);
+    const auto found =
+        std::search(image.begin(), image.end(), DateMarker, DateMarker + markerLength);
     if (found == image.end())
         return {};
     std::string date;
@@ -323,7 +324,8 @@ void WheelCore::imageChunk(const std::uint8_t *data)
     }
     if (imageBroken)
         return;
-    if (chunk != nextChunk || count < 1 || count > 16 || shortChunkSeen || image.size() + count > FlashSize) {
+    if (chunk != nextChunk || count < 1 || count > 16 || shortChunkSeen ||
+        image.size() + count > FlashSize) {
         imageBroken = true;
         return;
     }
@@ -408,7 +410,8 @@ void WheelCore::turnEncoder(int index, Clock::time_point now)
         return;
     const auto width = std::chrono::milliseconds(std::max<std::int32_t>(live.pulseWidth, 1));
     const auto freeAt = pulseFreeAt.find(index);
-    const Clock::time_point start = freeAt == pulseFreeAt.end() ? now : std::max(now, freeAt->second);
+    const Clock::time_point start =
+        freeAt == pulseFreeAt.end() ? now : std::max(now, freeAt->second);
     if (start <= now) {
         pulseBits |= std::uint64_t{1} << index;
         sendState();

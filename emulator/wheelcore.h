@@ -47,7 +47,8 @@ public:
 
     // The three kinds of transfer: hidapi's result, or -1 when the wheel does
     // not take the report.
-    int sendFeature(const std::uint8_t *data, std::size_t length, Clock::time_point now, const FirmwareTiming &timing);
+    int sendFeature(const std::uint8_t *data, std::size_t length, Clock::time_point now,
+                    const FirmwareTiming &timing);
     int getFeature(std::uint8_t *data, std::size_t length);
     int write(const std::uint8_t *data, std::size_t length);
 

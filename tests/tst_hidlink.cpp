@@ -37,10 +37,14 @@ struct Query
 const std::vector<Query> &queries()
 {
     static const std::vector<Query> all{
-        {report({0x02, 0x0B, 0x0A}), 0x0A, 0},       {report({0x02, 0x0B, 0x0C, 0x04}), 0x0C, 0x04},
-        {report({0x02, 0x0B, 0x0C, 0x08}), 0x0C, 0x08}, {report({0x02, 0x0B, 0x0D}), 0x0D, 0},
-        {report({0x02, 0x0B, 0x09}), 0x09, 0},       {report({0x02, 0x0B, 0x0F}), 0x0F, 0},
-        {report({0x02, 0x0B, 0x00}), 0x00, 0},       {report({0x02, 0x0B, 0x03}), 0x03, 0},
+        {report({0x02, 0x0B, 0x0A}), 0x0A, 0},
+        {report({0x02, 0x0B, 0x0C, 0x04}), 0x0C, 0x04},
+        {report({0x02, 0x0B, 0x0C, 0x08}), 0x0C, 0x08},
+        {report({0x02, 0x0B, 0x0D}), 0x0D, 0},
+        {report({0x02, 0x0B, 0x09}), 0x09, 0},
+        {report({0x02, 0x0B, 0x0F}), 0x0F, 0},
+        {report({0x02, 0x0B, 0x00}), 0x00, 0},
+        {report({0x02, 0x0B, 0x03}), 0x03, 0},
     };
     return all;
 }
@@ -256,7 +260,8 @@ void TestHidLink::concurrentUse()
         while (!stopping) {
             for (int i = 0; i < 40 && !stopping; ++i, ++step) {
                 wheel->setHeld(step % 64, (step / 64) % 2 == 0);
-                wheel->setAxes(static_cast<std::uint16_t>(step), static_cast<std::uint16_t>(4095 - step % 4096));
+                wheel->setAxes(static_cast<std::uint16_t>(step),
+                               static_cast<std::uint16_t>(4095 - step % 4096));
                 std::this_thread::sleep_for(1ms);
             }
             wheel->unplug();
@@ -346,7 +351,8 @@ void TestHidLink::concurrentUse()
                 QVERIFY(echoes(entry.bytes, sent.bytes));
                 ++checked;
             }
-        } else if (entry.kind == emu::Transfer::SendFeature && entry.bytes[1] == 0x0B && entry.result > 0) {
+        } else if (entry.kind == emu::Transfer::SendFeature && entry.bytes[1] == 0x0B &&
+                   entry.result > 0) {
             QVERIFY(i + 1 < transfers.size());
             QCOMPARE(transfers[i + 1].kind, emu::Transfer::GetFeature);
         }
