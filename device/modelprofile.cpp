@@ -26,29 +26,26 @@ struct PositionRow
     std::array<Spot, ModelCount> spots;
 };
 
-struct ModelRow
-{
-    const char *name;
-    const char *updateDirectory;
-    const char *pictureFile;
-    bool ledPageEnabled;
-    bool ledPictureSet;
-    LedDotVisibility ledDots;
-    bool extraShifterOption;
-    bool hasBattery;
-    bool hasBluetooth;
-};
-
 std::vector<ModelProfile> buildProfiles()
 {
-    const ModelRow models[ModelCount] = {
-        {"RALKA", "ralka/", "back.ralka.png", true, true, LedDotVisibility::Hidden, false, true, true},
-        {"DEMTA", "demta/", "back.demta.png", true, true, LedDotVisibility::Shown, true, false, false},
-        {"SOVIN", "sovin/", "back.sovin.png", false, false, LedDotVisibility::Untouched, false, true, true},
-    };
+    // One column per model, as in the position tables below.
+    using Texts = std::array<const char *, ModelCount>;
+    using Flags = std::array<bool, ModelCount>;
+    const Texts modelNames = {"RALKA", "DEMTA", "SOVIN"};
+    const Texts updateDirectories = {"ralka/", "demta/", "sovin/"};
+    const Texts pictureFiles = {"back.ralka.png", "back.demta.png", "back.sovin.png"};
+    const Flags ledPageEnabled = {true, true, false};
+    const Flags ledPictureSet = {true, true, false};
+    const std::array<LedDotVisibility, ModelCount> ledDots = {
+        LedDotVisibility::Hidden, LedDotVisibility::Shown, LedDotVisibility::Untouched};
+    const Flags extraShifterOption = {false, true, false};
+    const Flags hasBattery = {true, false, true};
+    const Flags hasBluetooth = {true, false, true};
 
-    const QStringList leftStick = {"pbJsL1", "pbJsL2", "pbJsL3", "pbJsL4", "pbJsLC", "pbJsLL", "pbJsLR"};
-    const QStringList rightStick = {"pbJsR1", "pbJsR2", "pbJsR3", "pbJsR4", "pbJsRC", "pbJsRL", "pbJsRR"};
+    const QStringList leftStick = {"pbJsL1", "pbJsL2", "pbJsL3", "pbJsL4",
+                                   "pbJsLC", "pbJsLL", "pbJsLR"};
+    const QStringList rightStick = {"pbJsR1", "pbJsR2", "pbJsR3", "pbJsR4",
+                                    "pbJsRC", "pbJsRL", "pbJsRR"};
 
     // Rows 13 and 14 cross between the pages: on the INPUTS page pbIB14 sits
     // in the fifth row on the right, on the LED page pbB13 does.
@@ -104,10 +101,10 @@ std::vector<ModelProfile> buildProfiles()
         {{"pbD4"}, {{{540, 110}, {545, 123}, kStays}}},
     };
 
-    const auto positionsOf = [](const auto &rows, int model) {
+    const auto positionsOf = [](const auto &rows, std::size_t model) {
         std::vector<WidgetPosition> positions;
         for (const PositionRow &row : rows) {
-            const Spot &spot = row.spots[static_cast<std::size_t>(model)];
+            const Spot &spot = row.spots[model];
             if (!spot.moved)
                 continue;
             for (const QString &name : row.objectNames)
@@ -117,21 +114,14 @@ std::vector<ModelProfile> buildProfiles()
     };
 
     std::vector<ModelProfile> profiles;
-    for (int model = 0; model < ModelCount; ++model) {
-        const ModelRow &row = models[model];
-        const QString style = QStringLiteral("border-image: url(:/img/%1)").arg(QLatin1String(row.pictureFile));
-        profiles.push_back({QLatin1String(row.name),
-                            QLatin1String(row.updateDirectory),
-                            QLatin1String(row.pictureFile),
-                            style,
-                            row.ledPictureSet ? style : QString(),
-                            row.ledPageEnabled,
-                            row.ledDots,
-                            row.extraShifterOption,
-                            row.hasBattery,
-                            row.hasBluetooth,
-                            positionsOf(inputRows, model),
-                            positionsOf(ledRows, model)});
+    for (std::size_t model = 0; model < ModelCount; ++model) {
+        const QString picture = QLatin1String(pictureFiles[model]);
+        const QString style = QStringLiteral("border-image: url(:/img/%1)").arg(picture);
+        profiles.push_back(
+            {QLatin1String(modelNames[model]), QLatin1String(updateDirectories[model]), picture,
+             style, ledPictureSet[model] ? style : QString(), ledPageEnabled[model], ledDots[model],
+             extraShifterOption[model], hasBattery[model], hasBluetooth[model],
+             positionsOf(inputRows, model), positionsOf(ledRows, model)});
     }
     return profiles;
 }

@@ -23,18 +23,18 @@ enum class LedDotVisibility {
 // Everything the window changes when a wheel of one model connects.
 struct ModelProfile
 {
-    QString modelName;        // searched in the name the wheel reports
-    QString updateDirectory;  // appended to the update address, ends in '/'
-    QString pictureFile;      // model picture under ":/img/"
-    QString mainStyleSheet;   // for lbMain
-    QString ledStyleSheet;    // for lbMainRGB; empty: lbMainRGB is left as it is
-    bool ledPageEnabled;      // pbS2
+    QString modelName;       // searched in the name the wheel reports
+    QString updateDirectory; // appended to the update address, ends in '/'
+    QString pictureFile;     // model picture under ":/img/"
+    QString mainStyleSheet;  // for lbMain
+    QString ledStyleSheet;   // for lbMainRGB; empty: lbMainRGB is left as it is
+    bool ledPageEnabled;     // pbS2
     LedDotVisibility ledDots;
-    bool extraShifterOption;  // cbShifter shown and taken from "EXTRA_SHIFTER"
+    bool extraShifterOption; // cbShifter shown and taken from "EXTRA_SHIFTER"
     bool hasBattery;
     bool hasBluetooth;
-    std::vector<WidgetPosition> inputPositions;  // page1; absent widgets keep the form's place
-    std::vector<WidgetPosition> ledPositions;    // page2; empty: nothing is moved
+    std::vector<WidgetPosition> inputPositions; // page1; absent widgets keep the form's place
+    std::vector<WidgetPosition> ledPositions;   // page2; empty: nothing is moved
 
     // The name test is a case-sensitive substring test, as the wheels report
     // their model in upper case somewhere inside a longer product name.

@@ -26,7 +26,8 @@ void drawSpeedStripes(QPainter &painter, QPointF origin, qreal height, int count
         const qreal width = height * (0.22 - 0.03 * i);
         QPolygonF stripe;
         stripe << QPointF(x, origin.y() + height) << QPointF(x + height * 0.5, origin.y())
-               << QPointF(x + height * 0.5 + width, origin.y()) << QPointF(x + width, origin.y() + height);
+               << QPointF(x + height * 0.5 + width, origin.y())
+               << QPointF(x + width, origin.y() + height);
         QColor colour = i == 0 ? palette::accent : palette::accentDark;
         colour.setAlpha(230 - 45 * i);
         painter.setBrush(colour);
@@ -91,8 +92,16 @@ QImage drawLogoMark(int size)
     painter.setBrush(face);
     painter.drawEllipse(QPointF(50, 50), 39, 39);
 
-    const QPolygonF letter({{28, 70}, {35, 30}, {46, 30}, {58.5, 54}, {63, 30}, {73, 30},
-                            {66, 70}, {55, 70}, {43, 46}, {39, 70}});
+    const QPolygonF letter({{28, 70},
+                            {35, 30},
+                            {46, 30},
+                            {58.5, 54},
+                            {63, 30},
+                            {73, 30},
+                            {66, 70},
+                            {55, 70},
+                            {43, 46},
+                            {39, 70}});
     painter.setBrush(Qt::white);
     painter.drawPolygon(letter);
 
@@ -112,7 +121,8 @@ QImage drawCloseButton(bool hovered)
         painter.setBrush(palette::accent);
         painter.drawEllipse(QPointF(16, 16), 15, 15);
     }
-    painter.setPen(QPen(hovered ? QColor(Qt::white) : palette::grey(175), 3.2, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(
+        QPen(hovered ? QColor(Qt::white) : palette::grey(175), 3.2, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(10, 10), QPointF(22, 22));
     painter.drawLine(QPointF(22, 10), QPointF(10, 22));
     return image;

@@ -25,10 +25,10 @@ const QColor anodisedBlueDeep(8, 44, 78);
 QColor buttonColour(const QString &name)
 {
     static const std::map<int, QColor> colours = {
-        {1, QColor(214, 38, 44)},   {9, QColor(214, 38, 44)},   {2, QColor(240, 166, 20)},
-        {10, QColor(240, 166, 20)}, {3, palette::accent},       {11, palette::accent},
-        {4, QColor(46, 186, 88)},   {12, QColor(46, 186, 88)},  {5, QColor(168, 62, 210)},
-        {14, QColor(168, 62, 210)}, {6, QColor(244, 116, 28)},  {13, QColor(244, 116, 28)},
+        {1, QColor(214, 38, 44)},   {9, QColor(214, 38, 44)},  {2, QColor(240, 166, 20)},
+        {10, QColor(240, 166, 20)}, {3, palette::accent},      {11, palette::accent},
+        {4, QColor(46, 186, 88)},   {12, QColor(46, 186, 88)}, {5, QColor(168, 62, 210)},
+        {14, QColor(168, 62, 210)}, {6, QColor(244, 116, 28)}, {13, QColor(244, 116, 28)},
     };
     const auto found = colours.find(name.mid(4).toInt());
     return found == colours.end() ? palette::accent : found->second;
@@ -233,7 +233,8 @@ void drawLedHousings(QPainter &painter, const std::vector<WheelControl> &control
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     for (auto &[name, centres] : groups) {
-        std::sort(centres.begin(), centres.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+        std::sort(centres.begin(), centres.end(),
+                  [](QPointF a, QPointF b) { return a.x() < b.x(); });
         painter.setPen(QPen(palette::grey(74), 38, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(centres.front(), centres.back());
         painter.setPen(QPen(palette::grey(12), 34, Qt::SolidLine, Qt::RoundCap));

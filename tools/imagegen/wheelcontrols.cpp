@@ -16,9 +16,10 @@ constexpr QSize pictureShownSize(640, 365);
 QRect placedGeometry(const QWidget &widget, const std::vector<WidgetPosition> &positions)
 {
     QRect geometry = widget.geometry();
-    const auto placed = std::find_if(positions.begin(), positions.end(), [&](const WidgetPosition &position) {
-        return position.objectName == widget.objectName();
-    });
+    const auto placed =
+        std::find_if(positions.begin(), positions.end(), [&](const WidgetPosition &position) {
+            return position.objectName == widget.objectName();
+        });
     if (placed != positions.end())
         geometry.moveTopLeft(QPoint(placed->x, placed->y));
     return geometry;
@@ -57,8 +58,8 @@ bool shownByModel(const QString &name, const ModelProfile &profile)
         return false;
     if (name.startsWith(QLatin1String("pbIEx")))
         return profile.extraShifterOption;
-    return name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ"))
-           || name.startsWith(QLatin1String("pbSW"));
+    return name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ")) ||
+           name.startsWith(QLatin1String("pbSW"));
 }
 
 bool isLedButton(const QString &name, const ModelProfile &profile)
@@ -102,7 +103,8 @@ qreal controlRadius(ControlKind kind)
     return 0;
 }
 
-std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidget &inputsPage, const QWidget &ledPage)
+std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidget &inputsPage,
+                                        const QWidget &ledPage)
 {
     // A family's centre is the mean of its indicators' centres.
     struct Family
@@ -118,8 +120,9 @@ std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidg
             continue;
         const QPointF centre = pictureCentre(placedGeometry(*widget, profile.inputPositions));
         const WheelControl control = controlOf(widget->objectName());
-        auto family = std::find_if(families.begin(), families.end(),
-                                   [&](const Family &known) { return known.control.name == control.name; });
+        auto family = std::find_if(families.begin(), families.end(), [&](const Family &known) {
+            return known.control.name == control.name;
+        });
         if (family == families.end())
             families.push_back({control, centre, 1});
         else {
@@ -142,11 +145,11 @@ std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidg
         if (!isLedButton(widget->objectName(), profile))
             continue;
         const QPointF centre = pictureCentre(placedGeometry(*widget, profile.ledPositions));
-        const bool carried = std::any_of(controls.begin(), controls.begin() + static_cast<long>(inputControls),
-                                         [&](const WheelControl &control) {
-                                             return QLineF(control.centre, centre).length()
-                                                    < controlRadius(control.kind) - 6;
-                                         });
+        const bool carried = std::any_of(
+            controls.begin(), controls.begin() + static_cast<long>(inputControls),
+            [&](const WheelControl &control) {
+                return QLineF(control.centre, centre).length() < controlRadius(control.kind) - 6;
+            });
         if (!carried)
             controls.push_back({ControlKind::Led, widget->objectName(), centre});
     }

@@ -24,7 +24,7 @@ enum class ControlKind {
 struct WheelControl
 {
     ControlKind kind;
-    QString name;     // the indicator family it carries, e.g. "pbIB3", "pbID1", "pbJsL"
+    QString name; // the indicator family it carries, e.g. "pbIB3", "pbID1", "pbJsL"
     QPointF centre;
 };
 
@@ -43,8 +43,7 @@ qreal controlRadius(ControlKind kind);
 // model can light on the INPUTS page and under every LED button of its LED
 // page, at the positions the profile gives (or the form's where the profile
 // leaves a widget in place).
-std::vector<WheelControl> wheelControls(const ModelProfile &profile,
-                                        const QWidget &inputsPage,
+std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidget &inputsPage,
                                         const QWidget &ledPage);
 
 #endif

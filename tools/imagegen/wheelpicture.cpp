@@ -15,8 +15,8 @@ namespace {
 
 bool sitsOnPlate(ControlKind kind)
 {
-    return kind == ControlKind::Button || kind == ControlKind::Encoder || kind == ControlKind::Joystick
-           || kind == ControlKind::RotarySwitch;
+    return kind == ControlKind::Button || kind == ControlKind::Encoder ||
+           kind == ControlKind::Joystick || kind == ControlKind::RotarySwitch;
 }
 
 bool sitsBehind(ControlKind kind)
@@ -55,7 +55,8 @@ void drawShadow(QPainter &painter, const QPainterPath &body)
 {
     const QPainterPath dropped = body.translated(0, 10);
     for (int spread = 26; spread > 0; spread -= 6) {
-        painter.setPen(QPen(palette::grey(0, 16), spread, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(palette::grey(0, 16), spread, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(palette::grey(0, 16));
         painter.drawPath(dropped);
     }
@@ -172,7 +173,8 @@ QImage drawWheelPicture(const ModelProfile &profile, const std::vector<WheelCont
     for (const WheelControl &control : controls) {
         if (sitsOnPlate(control.kind)) {
             QPainterPath pod;
-            pod.addEllipse(control.centre, controlRadius(control.kind) + 14, controlRadius(control.kind) + 14);
+            pod.addEllipse(control.centre, controlRadius(control.kind) + 14,
+                           controlRadius(control.kind) + 14);
             plate = plate.united(pod);
         }
     }

@@ -70,9 +70,10 @@ WheelShape ralka()
 {
     WheelShape shape;
     shape.grips = withMirror(roundedRect(30, 80, 144, 616, 72));
-    shape.plate = roundedRect(60, 20, 1160, 166, 64)
-                      .united(roundedPolygon({{262, 130}, {1018, 130}, {1002, 580}, {278, 580}}, 22))
-                      .united(roundedRect(136, 572, 1008, 126, 58));
+    shape.plate =
+        roundedRect(60, 20, 1160, 166, 64)
+            .united(roundedPolygon({{262, 130}, {1018, 130}, {1002, 580}, {278, 580}}, 22))
+            .united(roundedRect(136, 572, 1008, 126, 58));
     shape.openings = withMirror(roundedRect(164, 188, 94, 384, 40));
     shape.panels = roundedRect(450, 34, 380, 118, 20);
     shape.screws = withMirror({{96, 50}, {210, 670}, {600, 164}});
@@ -86,11 +87,25 @@ WheelShape demta()
 {
     WheelShape shape;
     shape.grips = withMirror(capsule({94, 176}, {120, 606}, 126));
-    shape.plate = roundedPolygon({{430, 30}, {140, 46}, {46, 102}, {62, 160}, {170, 198}, {190, 560},
-                                  {300, 640}, {340, 686}, {940, 686}, {980, 640}, {1090, 560}, {1110, 198},
-                                  {1218, 160}, {1234, 102}, {1140, 46}, {850, 30}},
+    shape.plate = roundedPolygon({{430, 30},
+                                  {140, 46},
+                                  {46, 102},
+                                  {62, 160},
+                                  {170, 198},
+                                  {190, 560},
+                                  {300, 640},
+                                  {340, 686},
+                                  {940, 686},
+                                  {980, 640},
+                                  {1090, 560},
+                                  {1110, 198},
+                                  {1218, 160},
+                                  {1234, 102},
+                                  {1140, 46},
+                                  {850, 30}},
                                  20);
-    shape.openings = withMirror(roundedPolygon({{182, 222}, {230, 230}, {236, 520}, {194, 540}}, 20));
+    shape.openings =
+        withMirror(roundedPolygon({{182, 222}, {230, 230}, {236, 520}, {194, 540}}, 20));
     shape.panels = roundedRect(452, 110, 376, 158, 16);
     shape.screws = withMirror({{150, 70}, {340, 660}, {470, 300}});
     shape.badge = QPointF(640, 490);
@@ -104,11 +119,11 @@ WheelShape sovin()
     WheelShape shape;
     const QPointF hub(640, 392);
     shape.grips = ellipse(hub, 634, 326).subtracted(ellipse(hub, 562, 256));
-    shape.plate = roundedRect(64, 14, 1152, 200, 94)
-                      .united(roundedPolygon({{262, 196}, {1018, 196}, {990, 540}, {820, 618}, {460, 618},
-                                              {290, 540}},
-                                             24))
-                      .united(roundedPolygon({{560, 600}, {720, 600}, {700, 700}, {580, 700}}, 10));
+    shape.plate =
+        roundedRect(64, 14, 1152, 200, 94)
+            .united(roundedPolygon(
+                {{262, 196}, {1018, 196}, {990, 540}, {820, 618}, {460, 618}, {290, 540}}, 24))
+            .united(roundedPolygon({{560, 600}, {720, 600}, {700, 700}, {580, 700}}, 10));
     shape.panels = roundedRect(450, 30, 380, 120, 20);
     shape.screws = withMirror({{300, 186}, {330, 520}, {590, 680}});
     shape.badge = QPointF(640, 440);
