@@ -89,20 +89,13 @@ private:
 
     // Live input view and encoder binding
     void setEncoderBindState(int state);
-    void captureEncoder();
-    void saveEncoderBinding();
-    void clearEncoderBinding();
     void loadEncoderBinding();
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);
-    void writeAxisCalibration(int axis);
 
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
-
-    // Firmware
-    void resetUpgrade();
 
     Ui::MainWindow *ui;
     double dragX;

@@ -15,7 +15,3 @@ void MainWindow::onProgress(int)
 void MainWindow::onClearFlash()
 {
 }
-
-void MainWindow::resetUpgrade()
-{
-}

@@ -1,5 +1,9 @@
 #include "app/mainwindow.h"
+#include "device/hidlink.h"
+#include "emulator/wheelemulator.h"
+#include "support/debugcapture.h"
 #include "support/testenv.h"
+#include "support/windowlook.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -37,8 +41,10 @@ T *child(QWidget &window, const char *name)
 void sendMouse(QWidget &window, QEvent::Type type, QPointF local, QPointF global,
                Qt::MouseButton button, Qt::MouseButtons buttons)
 {
+    // Straight to the window: QApplication would round the positions to
+    // whole pixels before the handlers see them.
     QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &event);
+    static_cast<QObject &>(window).event(&event);
 }
 
 } // namespace
@@ -65,6 +71,9 @@ private slots:
     void otherButtonsDoNotDrag();
     void objectNameConventions();
     void textsPassThroughTranslation();
+    void closingStopsReader_data();
+    void closingStopsReader();
+    void closingWithoutWheelSendsNothing();
 };
 
 void TestMainWindow::initTestCase()
@@ -74,6 +83,7 @@ void TestMainWindow::initTestCase()
 
 void TestMainWindow::cleanup()
 {
+    emu::reset();
     testenv::clearSettings();
 }
 
@@ -311,6 +321,41 @@ void TestMainWindow::textsPassThroughTranslation()
         QCOMPARE(child<QPushButton>(window, "pbClose")->text(), QString());
     }
     QCoreApplication::removeTranslator(&translator);
+}
+
+void TestMainWindow::closingStopsReader_data()
+{
+    QTest::addColumn<bool>("closeButton");
+    QTest::newRow("close button") << true;
+    QTest::newRow("window manager") << false;
+}
+
+void TestMainWindow::closingStopsReader()
+{
+    QFETCH(bool, closeButton);
+    emu::plug(emu::Model::Ralka);
+    DebugCapture debug;
+    MainWindow window;
+    window.show();
+    QTRY_VERIFY(windowlook::isConnected(window));
+
+    if (closeButton)
+        child<QPushButton>(window, "pbClose")->click();
+    else
+        window.close();
+    QCOMPARE(debug.count("joystick event thread done."), 1);
+    QVERIFY(!HidLink::instance().isOpen());
+    QVERIFY(!window.isVisible());
+}
+
+void TestMainWindow::closingWithoutWheelSendsNothing()
+{
+    MainWindow window;
+    window.show();
+    QTRY_VERIFY(windowlook::isWaiting(window));
+    child<QPushButton>(window, "pbClose")->click();
+    QVERIFY(!window.isVisible());
+    QVERIFY(emu::log().empty());
 }
 
 QTEST_MAIN(TestMainWindow)

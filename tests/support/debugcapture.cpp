@@ -1,0 +1,52 @@
+#include "debugcapture.h"
+
+#include <QMutexLocker>
+
+#include <atomic>
+
+namespace {
+std::atomic<DebugCapture *> active{nullptr};
+}
+
+DebugCapture::DebugCapture()
+    : previous(qInstallMessageHandler(&DebugCapture::handler))
+{
+    active = this;
+}
+
+DebugCapture::~DebugCapture()
+{
+    qInstallMessageHandler(previous);
+    active = nullptr;
+}
+
+void DebugCapture::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (DebugCapture *capture = active) {
+        if (type == QtDebugMsg) {
+            QMutexLocker lock(&capture->mutex);
+            capture->captured.append(message);
+            return;
+        }
+        if (capture->previous)
+            capture->previous(type, context, message);
+    }
+}
+
+QStringList DebugCapture::lines() const
+{
+    QMutexLocker lock(&mutex);
+    return captured;
+}
+
+int DebugCapture::count(const QString &line) const
+{
+    QMutexLocker lock(&mutex);
+    return static_cast<int>(captured.count(line));
+}
+
+void DebugCapture::clear()
+{
+    QMutexLocker lock(&mutex);
+    captured.clear();
+}
