@@ -1,8 +1,19 @@
 #include "app/mainwindow.h"
 
+#include "app/delays.h"
+#include "app/settingsstore.h"
+#include "device/hidlink.h"
+#include "device/modelprofile.h"
+#include "device/protocol.h"
+#include "settings/ledimage.h"
 #include "ui_mainwindow.h"
 
+#include <QDebug>
 #include <QTimer>
+
+#ifndef NOLKSET_UPDATE_HOST
+#define NOLKSET_UPDATE_HOST "update.nolkcontrols.example"
+#endif
 
 namespace {
 
@@ -12,7 +23,67 @@ bool isInputIndicator(const QString &name)
            || name.startsWith(QLatin1String("pbSW"));
 }
 
+// Sends a query and returns its answer; nothing when the wheel did not take
+// the query or gave no answer, so a wheel lost halfway through the reads
+// leaves the window's values alone instead of decoding the request bytes.
+std::optional<protocol::Report> ask(protocol::Report request)
+{
+    if (HidLink::instance().query(request) < 0)
+        return std::nullopt;
+    return request;
+}
+
+void moveWidgets(QWidget *page, const std::vector<WidgetPosition> &positions)
+{
+    for (const WidgetPosition &position : positions) {
+        if (QWidget *widget = page->findChild<QWidget *>(position.objectName))
+            widget->move(position.x, position.y);
+    }
+}
+
 } // namespace
+
+void MainWindow::onInit()
+{
+    if (eventThread.isRunning()) {
+        eventThread.requestInterruption();
+        eventThread.wait();
+    }
+    HidLink &link = HidLink::instance();
+    link.close();
+
+    productId = 0;
+    for (const std::uint16_t id : protocol::ProductIds) {
+        if (link.open(protocol::VendorId, id)) {
+            productId = id;
+            break;
+        }
+    }
+    if (productId == 0) {
+        showWaitingState();
+        QTimer::singleShot(delays::ms(delays::ReconnectMs), this, &MainWindow::onInit);
+        return;
+    }
+
+    eventThread.start();
+    ui->pbStatus->hide();
+    readLedColors();
+    readPaddleMode();
+    readPulseWidth();
+    readClutchState();
+    readDeviceName();
+    readFirmwareVersion();
+    readAxisCalibration(3);
+    ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
+    readAxisCalibration(2);
+    ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
+    loadEncoderBinding();
+    QTimer::singleShot(0, ui->pbS1, &QPushButton::click);
+    if (hasBluetooth)
+        QTimer::singleShot(0, this, &MainWindow::onBTScan);
+    if (hasBattery)
+        QTimer::singleShot(0, this, &MainWindow::onBatScan);
+}
 
 void MainWindow::showWaitingState()
 {
@@ -26,14 +97,146 @@ void MainWindow::showWaitingState()
         button->setEnabled(false);
     QTimer::singleShot(0, ui->pbS5, &QPushButton::click);
     ui->pbStatus->show();
-    for (QWidget *widget : {static_cast<QWidget *>(ui->lbEnc), static_cast<QWidget *>(ui->hsTrigger),
-                            static_cast<QWidget *>(ui->lbTrigger), static_cast<QWidget *>(ui->pbSaveEnc),
-                            static_cast<QWidget *>(ui->pbCalL), static_cast<QWidget *>(ui->pgAdcR),
-                            static_cast<QWidget *>(ui->pbCalR), static_cast<QWidget *>(ui->pgAdcL)})
+    const QList<QWidget *> encoderAndAxes = {ui->lbEnc,  ui->hsTrigger, ui->lbTrigger,
+                                             ui->pbSaveEnc, ui->pbCalL, ui->pgAdcR,
+                                             ui->pbCalR, ui->pgAdcL};
+    for (QWidget *widget : encoderAndAxes)
         widget->hide();
     ui->lbVersion->hide();
 }
 
-void MainWindow::onInit()
+void MainWindow::readLedColors()
 {
+    ledimage::Image image{};
+    for (std::size_t block = 0; block < protocol::LedBlockCount; ++block) {
+        const auto answer = ask(protocol::query(static_cast<std::uint8_t>(protocol::item::LedBlock0 + block)));
+        if (!answer)
+            return;
+        ledimage::setImageBlock(image, block, protocol::ledBlockAnswer(*answer));
+    }
+    const ledimage::Channels channels = ledimage::unpack(image);
+    for (std::size_t slot = 0; slot < ledimage::ButtonSlotCount; ++slot) {
+        auto *button = ui->page2->findChild<QAbstractButton *>(ledimage::slotButton(slot));
+        QColor color = ledimage::slotColor(channels, slot);
+        if (button)
+            setLedButtonColor(button, color);
+    }
+}
+
+void MainWindow::readPaddleMode()
+{
+    const auto answer = ask(protocol::query(protocol::item::PaddleMode));
+    if (!answer)
+        return;
+    const std::uint8_t value = protocol::paddleModeAnswer(*answer);
+    ui->hsBite->setStatusTip(QString::number(value));
+    const protocol::PaddleMode mode = protocol::decodePaddleMode(value);
+    switch (mode.side) {
+    case protocol::ClutchSide::Left:
+        ui->rbPadL->setChecked(true);
+        break;
+    case protocol::ClutchSide::Right:
+        ui->rbPadR->setChecked(true);
+        break;
+    case protocol::ClutchSide::None:
+        ui->rbPadNo->setChecked(true);
+        break;
+    }
+    ui->hsBite->setValue(mode.bitePoint);
+}
+
+void MainWindow::readPulseWidth()
+{
+    if (const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth))) {
+        const std::int32_t width = protocol::pulseWidthAnswer(*answer);
+        if (width >= 0)
+            ui->hsTrigger->setValue(width);
+    }
+    ui->hsTrigger->setStatusTip(QString::number(ui->hsTrigger->value()));
+}
+
+void MainWindow::readClutchState()
+{
+    const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
+    if (!answer)
+        return;
+    ui->cbClutch->setChecked(protocol::clutchAnswer(*answer));
+    QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
+}
+
+void MainWindow::readDeviceName()
+{
+    const auto answer = ask(protocol::query(protocol::item::DeviceName));
+    if (!answer)
+        return;
+    const std::optional<QString> name = protocol::deviceNameAnswer(*answer);
+    if (!name)
+        return;
+    deviceName = *name;
+    applyModelProfile(deviceName);
+    ui->lbHead->setText(tr("NOLK CONTROLS ") + deviceName);
+}
+
+void MainWindow::readFirmwareVersion()
+{
+    const auto answer = ask(protocol::query(protocol::item::FirmwareVersion));
+    if (!answer)
+        return;
+    const QString line = tr("Firmware Version:") + protocol::firmwareVersionAnswer(*answer);
+    ui->lbVersion->setText(line);
+    ui->lbVersion->show();
+    qDebug().noquote() << line;
+}
+
+void MainWindow::applyModelProfile(const QString &name)
+{
+    ui->pbISW1->hide();
+    ui->pbISW2->hide();
+    const QList<QWidget *> shown = {ui->pbCalL, ui->pgAdcR,    ui->pbCalR,    ui->pgAdcL,
+                                    ui->lbEnc,  ui->hsTrigger, ui->lbTrigger, ui->pbSaveEnc};
+    for (QWidget *widget : shown)
+        widget->show();
+    for (QPushButton *button : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4})
+        button->setEnabled(true);
+
+    for (const ModelProfile &profile : modelProfiles()) {
+        if (!profile.matches(name))
+            continue;
+        updateUrl = QStringLiteral("https://") + QLatin1String(NOLKSET_UPDATE_HOST)
+                    + QStringLiteral("/upgrade/") + profile.updateDirectory;
+        ui->lbMain->setStyleSheet(profile.mainStyleSheet);
+        moveWidgets(ui->page1, profile.inputPositions);
+        ui->pbS2->setEnabled(profile.ledPageEnabled);
+        if (!profile.ledStyleSheet.isEmpty())
+            ui->lbMainRGB->setStyleSheet(profile.ledStyleSheet);
+        moveWidgets(ui->page2, profile.ledPositions);
+        if (profile.ledDots != LedDotVisibility::Untouched) {
+            const bool visible = profile.ledDots == LedDotVisibility::Shown;
+            for (QWidget *child : ui->page2->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (child->objectName().startsWith(QLatin1String("pbT")))
+                    child->setVisible(visible);
+            }
+        }
+        if (profile.extraShifterOption) {
+            ui->cbShifter->setChecked(
+                SettingsStore().value(QStringLiteral("EXTRA_SHIFTER"), false).toBool());
+            ui->cbShifter->show();
+        } else {
+            ui->cbShifter->hide();
+            ui->cbShifter->setChecked(false);
+        }
+        updateShifterGroup();
+        hasBattery = profile.hasBattery;
+        hasBluetooth = profile.hasBluetooth;
+    }
+
+    ui->lbBTStatus->setVisible(hasBluetooth);
+    ui->lbBatStatus->setVisible(hasBattery);
+}
+
+void MainWindow::updateShifterGroup()
+{
+    QRect geometry = ui->gpBear->geometry();
+    geometry.setBottom(geometry.top() + (ui->cbShifter->isChecked() ? 190 : 110));
+    ui->gpBear->setGeometry(geometry);
 }

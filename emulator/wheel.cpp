@@ -186,6 +186,11 @@ void Wheel::queueInput(const InputReport &report)
     locked(*d, [&](detail::WheelCore &core) { core.queueInput(report); });
 }
 
+void Wheel::queueFrame(const std::vector<std::uint8_t> &frame)
+{
+    locked(*d, [&](detail::WheelCore &core) { core.queueFrame(frame); });
+}
+
 void Wheel::setHeld(int index, bool held)
 {
     locked(*d, [&](detail::WheelCore &core) { core.setHeld(index, held); });

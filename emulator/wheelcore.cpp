@@ -382,9 +382,14 @@ void WheelCore::setRawAnswer(std::uint8_t item, std::uint8_t parameter, const Re
 
 void WheelCore::queueInput(const InputReport &report)
 {
-    InputFrame frame{};
+    InputFrame frame(InputSize + 1);
     frame[0] = InputReportId;
     std::copy(report.begin(), report.end(), frame.begin() + 1);
+    deliver(frame);
+}
+
+void WheelCore::queueFrame(const InputFrame &frame)
+{
     deliver(frame);
 }
 

@@ -15,8 +15,9 @@ struct hid_device_;
 
 namespace emu::detail {
 
-// An input report as hid_read hands it out: report id, then the 16 bytes.
-using InputFrame = std::array<std::uint8_t, InputSize + 1>;
+// An input report as hid_read hands it out: report id, then normally the 16
+// bytes; a wheel may also send a shorter one.
+using InputFrame = std::vector<std::uint8_t>;
 
 // What the wheel's firmware does with the reports it receives, seen from the
 // wheel's side of the cable. Not locked: the bus calls it under its mutex.
@@ -53,6 +54,7 @@ public:
     int write(const std::uint8_t *data, std::size_t length);
 
     void queueInput(const InputReport &report);
+    void queueFrame(const InputFrame &frame);
     void setHeld(int index, bool held);
     void setAxes(std::uint16_t axisR, std::uint16_t axisL);
     void turnEncoder(int index, Clock::time_point now);

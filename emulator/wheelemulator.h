@@ -141,6 +141,8 @@ public:
     // Inputs. Each change sends one input report to every open handle.
     // queueInput sends the given bytes without changing the wheel's state.
     void queueInput(const InputReport &report);
+    // Sends these bytes, report id first, as one input report of their length.
+    void queueFrame(const std::vector<std::uint8_t> &frame);
     void setHeld(int index, bool held);
     void setAxes(std::uint16_t axisR, std::uint16_t axisL);
     // One encoder detent: the input's bit is set for one live pulse width,

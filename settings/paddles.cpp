@@ -1,5 +1,8 @@
 #include "app/mainwindow.h"
 
+#include "app/settingsstore.h"
+#include "ui_mainwindow.h"
+
 void MainWindow::onSavePageP()
 {
 }
@@ -34,4 +37,8 @@ void MainWindow::onClutchStatus()
 
 void MainWindow::onShifterStatus()
 {
+    SettingsStore store;
+    store.setValue(QStringLiteral("EXTRA_SHIFTER"), ui->cbShifter->isChecked());
+    store.sync();
+    updateShifterGroup();
 }

@@ -1,0 +1,540 @@
+#include "app/mainwindow.h"
+#include "emulator/wheelemulator.h"
+#include "support/debugcapture.h"
+#include "support/testenv.h"
+#include "support/windowlook.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using emu::Model;
+
+template <typename T>
+T *child(QWidget &window, const char *name)
+{
+    T *widget = window.findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+// Counts how often a widget is shown.
+class ShowCounter : public QObject
+{
+public:
+    explicit ShowCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShowToParent)
+            ++shows;
+        return false;
+    }
+};
+
+// The stored LED image a wheel answers, built slot by slot the way the wheel
+// keeps it: 4 bits a channel, even channels in the low nibble.
+emu::LedImage ledImage(const QList<QPair<int, QColor>> &colours)
+{
+    emu::LedImage image{};
+    for (const auto &[slot, color] : colours) {
+        const int values[3] = {color.red() >> 4, color.green() >> 4, color.blue() >> 4};
+        for (int c = 0; c < 3; ++c) {
+            const int channel = 3 * slot + c;
+            const int shift = (channel % 2) ? 4 : 0;
+            image[channel / 2] = static_cast<std::uint8_t>((image[channel / 2] & ~(0xF << shift))
+                                                           | (values[c] << shift));
+        }
+    }
+    return image;
+}
+
+QString buttonColor(QWidget &window, const char *name)
+{
+    const QString style = child<QPushButton>(window, name)->styleSheet();
+    const int start = style.indexOf(QLatin1String("rgb("));
+    return style.mid(start, style.indexOf(QLatin1Char(')'), start) - start + 1);
+}
+
+int queriesOf(std::uint8_t item)
+{
+    int count = 0;
+    for (const emu::LogEntry &entry : emu::log()) {
+        if (entry.kind == emu::Transfer::SendFeature && entry.bytes.size() > 2
+            && entry.bytes[1] == 0x0B && entry.bytes[2] == item)
+            ++count;
+    }
+    return count;
+}
+
+int inputsRead()
+{
+    int count = 0;
+    for (const emu::LogEntry &entry : emu::log()) {
+        if (entry.kind == emu::Transfer::Read && entry.result > 0)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void noWheelWaitsAndRetries();
+    void wheelPluggedLaterIsFound();
+    void lowestProductIdOpens();
+    void modelComesFromNameNotProductId();
+    void modelProfile_data();
+    void modelProfile();
+    void paddleModeAnswer_data();
+    void paddleModeAnswer();
+    void pulseWidthAnswer_data();
+    void pulseWidthAnswer();
+    void clutchAnswer_data();
+    void clutchAnswer();
+    void versionDropsTrailingColon();
+    void nameWithoutEchoKeepsWaitingLook();
+    void nameMatchingNoProfile();
+    void ralkaAfterDemtaStoresExtraShifterOff();
+    void ledColoursPaintedAtConnection();
+    void storedCalibrationSetsAxisRanges();
+    void unplugWhileConnected();
+    void wheelBackBeforeLossIsHandled();
+    void twoPendingSearches();
+    void unplugDuringConnectionReads_data();
+    void unplugDuringConnectionReads();
+};
+
+void TestConnection::initTestCase()
+{
+    testenv::isolate();
+}
+
+void TestConnection::cleanup()
+{
+    emu::reset();
+    testenv::clearSettings();
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput").clear();
+}
+
+void TestConnection::noWheelWaitsAndRetries()
+{
+    auto wheel = emu::plug(Model::Ralka, 0x2009);
+    wheel->unplug();
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isWaiting(window));
+    // Retried: a wheel appearing later on the last id tried is found.
+    QTest::qWait(200);
+    QVERIFY(windowlook::isWaiting(window));
+    wheel->replug();
+    QTRY_VERIFY_WITH_TIMEOUT(windowlook::isConnected(window), 2000);
+}
+
+void TestConnection::wheelPluggedLaterIsFound()
+{
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isWaiting(window));
+    QTest::qWait(400);
+    QVERIFY(windowlook::isWaiting(window));
+    emu::plug(Model::Demta, 0x2008);
+    QTRY_VERIFY_WITH_TIMEOUT(windowlook::isConnected(window), 2000);
+    QVERIFY(child<QLabel>(window, "lbHead")->text().contains("DEMTA"));
+}
+
+void TestConnection::lowestProductIdOpens()
+{
+    auto high = emu::plug(Model::Sovin, 0x2009);
+    auto low = emu::plug(Model::Ralka, 0x2008);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QVERIFY(child<QLabel>(window, "lbHead")->text().contains("RALKA"));
+    for (const emu::LogEntry &entry : emu::log())
+        QCOMPARE(entry.productId, std::uint16_t{0x2008});
+}
+
+void TestConnection::modelComesFromNameNotProductId()
+{
+    auto wheel = emu::plug(Model::Demta, 0x2009);
+    wheel->setName("NOLK RALKA WHEEL");
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(child<QLabel>(window, "lbMain")->styleSheet(),
+             QStringLiteral("border-image: url(:/img/back.ralka.png)"));
+    QCOMPARE(child<QLabel>(window, "lbHead")->text(), QStringLiteral("NOLK CONTROLS NOLK RALKA WHEEL"));
+}
+
+void TestConnection::modelProfile_data()
+{
+    QTest::addColumn<Model>("model");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("ledPicture");
+    QTest::addColumn<bool>("ledPage");
+    QTest::addColumn<bool>("dotsShown");
+    QTest::addColumn<bool>("shifterOption");
+    QTest::addColumn<bool>("wireless");
+    QTest::addColumn<QPoint>("pbIB14");
+    QTest::addColumn<QPoint>("pbB14");
+    QTest::addColumn<QPoint>("lbEnc");
+    QTest::addColumn<QPoint>("pbID1L");
+
+    // SOVIN leaves the LED page as the form made it: DEMTA's picture, dots shown.
+    QTest::newRow("RALKA") << Model::Ralka << "border-image: url(:/img/back.ralka.png)"
+                           << "border-image: url(:/img/back.ralka.png)" << true << false << false
+                           << true << QPoint(497, 272) << QPoint(512, 321) << QPoint(290, 10)
+                           << QPoint(299, 122);
+    QTest::newRow("DEMTA") << Model::Demta << "border-image: url(:/img/back.demta.png)"
+                           << "border-image: url(:/img/back.demta.png)" << true << true << true
+                           << false << QPoint(495, 283) << QPoint(510, 330) << QPoint(290, 70)
+                           << QPoint(326, 200);
+    QTest::newRow("SOVIN") << Model::Sovin << "border-image: url(:/img/back.sovin.png)"
+                           << "border-image: url(:/img/back.demta.png);" << false << true << false
+                           << true << QPoint(482, 227) << QPoint(490, 270) << QPoint(290, 10)
+                           << QPoint(326, 200);
+}
+
+void TestConnection::modelProfile()
+{
+    QFETCH(Model, model);
+    QFETCH(QString, picture);
+    QFETCH(QString, ledPicture);
+    QFETCH(bool, ledPage);
+    QFETCH(bool, dotsShown);
+    QFETCH(bool, shifterOption);
+    QFETCH(bool, wireless);
+    QFETCH(QPoint, pbIB14);
+    QFETCH(QPoint, pbB14);
+    QFETCH(QPoint, lbEnc);
+    QFETCH(QPoint, pbID1L);
+
+    emu::plug(model);
+    MainWindow window;
+    QTRY_VERIFY2(windowlook::isConnected(window), qPrintable(windowlook::describe(window)));
+
+    QCOMPARE(child<QLabel>(window, "lbMain")->styleSheet(), picture);
+    QCOMPARE(child<QLabel>(window, "lbMainRGB")->styleSheet(), ledPicture);
+    QCOMPARE(child<QPushButton>(window, "pbS2")->isEnabled(), ledPage);
+    for (const char *dot : {"pbT1", "pbT11", "pbTL2", "pbTR3"})
+        QCOMPARE(!child<QPushButton>(window, dot)->isHidden(), dotsShown);
+    QCOMPARE(!child<QRadioButton>(window, "cbShifter")->isHidden(), shifterOption);
+    QCOMPARE(!child<QLabel>(window, "lbBTStatus")->isHidden(), wireless);
+    QCOMPARE(!child<QLabel>(window, "lbBatStatus")->isHidden(), wireless);
+    QCOMPARE(child<QPushButton>(window, "pbIB14")->pos(), pbIB14);
+    QCOMPARE(child<QPushButton>(window, "pbB14")->pos(), pbB14);
+    QCOMPARE(child<QLabel>(window, "lbEnc")->pos(), lbEnc);
+    QCOMPARE(child<QPushButton>(window, "pbID1L")->pos(), pbID1L);
+    QCOMPARE(child<QPushButton>(window, "pbID1R")->pos(), pbID1L);
+
+    QVERIFY(child<QPushButton>(window, "pbISW1")->isHidden());
+    QVERIFY(child<QPushButton>(window, "pbISW2")->isHidden());
+    for (const char *name : {"pbCalL", "pbCalR", "pgAdcL", "pgAdcR", "lbEnc", "hsTrigger",
+                             "lbTrigger", "pbSaveEnc", "lbVersion"})
+        QVERIFY2(!child<QWidget>(window, name)->isHidden(), name);
+    // The shifter group shows the extra rows only with the option on.
+    const bool extra = child<QRadioButton>(window, "cbShifter")->isChecked();
+    QCOMPARE(child<QWidget>(window, "gpBear")->height(), extra ? 191 : 111);
+}
+
+void TestConnection::paddleModeAnswer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<int>("bite");
+    QTest::newRow("left 0") << 0 << "rbPadL" << 0;
+    QTest::newRow("left 100") << 100 << "rbPadL" << 100;
+    QTest::newRow("right 0") << 101 << "rbPadR" << 0;
+    QTest::newRow("right 49") << 150 << "rbPadR" << 49;
+    QTest::newRow("right 100") << 201 << "rbPadR" << 100;
+    QTest::newRow("202 is no clutch paddle") << 202 << "rbPadNo" << 50;
+    QTest::newRow("230 is no clutch paddle") << 230 << "rbPadNo" << 50;
+    QTest::newRow("255 is no clutch paddle") << 255 << "rbPadNo" << 50;
+}
+
+void TestConnection::paddleModeAnswer()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, side);
+    QFETCH(int, bite);
+    auto wheel = emu::plug(Model::Ralka);
+    emu::Settings stored = wheel->stored();
+    stored.paddleMode = static_cast<std::uint8_t>(answer);
+    wheel->setStored(stored);
+
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QVERIFY(window.findChild<QRadioButton *>(side)->isChecked());
+    QCOMPARE(child<QSlider>(window, "hsBite")->value(), bite);
+    QCOMPARE(child<QSlider>(window, "hsBite")->statusTip(), QString::number(answer));
+}
+
+void TestConnection::pulseWidthAnswer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("slider");
+    QTest::newRow("in range") << 180 << 180;
+    QTest::newRow("above the slider clamps") << 500 << 240;
+    QTest::newRow("below the slider clamps") << 20 << 40;
+    QTest::newRow("negative is ignored") << -1 << 100;
+}
+
+void TestConnection::pulseWidthAnswer()
+{
+    QFETCH(int, answer);
+    QFETCH(int, slider);
+    auto wheel = emu::plug(Model::Demta);
+    emu::Settings stored = wheel->stored();
+    stored.pulseWidth = answer;
+    wheel->setStored(stored);
+
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(child<QSlider>(window, "hsTrigger")->value(), slider);
+    QCOMPARE(child<QSlider>(window, "hsTrigger")->statusTip(), QString::number(slider));
+}
+
+void TestConnection::clutchAnswer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("1 is on") << 1 << true;
+    QTest::newRow("-1 is on") << -1 << true;
+    QTest::newRow("255 is off") << 255 << false;
+    QTest::newRow("0 is off") << 0 << false;
+    QTest::newRow("8 is off") << 8 << false;
+}
+
+void TestConnection::clutchAnswer()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, on);
+    auto wheel = emu::plug(Model::Sovin);
+    emu::Settings stored = wheel->stored();
+    stored.clutch = answer;
+    wheel->setStored(stored);
+
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(child<QRadioButton>(window, "cbClutch")->isChecked(), on);
+}
+
+void TestConnection::versionDropsTrailingColon()
+{
+    auto wheel = emu::plug(Model::Ralka);
+    wheel->setBuildDate("Mar  5 2024,10:30:");
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(child<QLabel>(window, "lbVersion")->text(),
+             QStringLiteral("Firmware Version:\tMar  5 2024,10:30"));
+}
+
+void TestConnection::nameWithoutEchoKeepsWaitingLook()
+{
+    auto wheel = emu::plug(Model::Ralka);
+    emu::Report answer{};
+    answer[0] = 0x02;
+    answer[1] = 0x0C;
+    const char name[] = "NOLK RALKA";
+    std::copy(std::begin(name), std::end(name) - 1, answer.begin() + 2);
+    wheel->setRawAnswer(0x0D, 0, answer);
+
+    MainWindow window;
+    QTRY_VERIFY(queriesOf(0x09) == 1);
+    QTest::qWait(100);
+    QCOMPARE(child<QLabel>(window, "lbHead")->text(), QStringLiteral("WAITING FOR DEVICE..."));
+    QVERIFY(!child<QPushButton>(window, "pbS1")->isEnabled());
+    QCOMPARE(child<QStackedWidget>(window, "stackedWidget")->currentIndex(), 4);
+    QVERIFY(child<QPushButton>(window, "pbStatus")->isHidden());
+    // The reader runs all the same: the wheel's inputs are read.
+    wheel->setHeld(0, true);
+    QTRY_VERIFY(inputsRead() > 0);
+}
+
+void TestConnection::nameMatchingNoProfile()
+{
+    auto wheel = emu::plug(Model::Ralka);
+    wheel->setName("NOLK PROTOTYPE");
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QVERIFY(child<QPushButton>(window, "pbS2")->isEnabled());
+    QCOMPARE(child<QLabel>(window, "lbMain")->styleSheet(), QStringLiteral("border-image:"));
+    QVERIFY(child<QLabel>(window, "lbBTStatus")->isHidden());
+    QVERIFY(child<QLabel>(window, "lbBatStatus")->isHidden());
+    QCOMPARE(queriesOf(0x0F), 0);
+}
+
+void TestConnection::ralkaAfterDemtaStoresExtraShifterOff()
+{
+    QSettings("Nolk Controls", "NolkSet").setValue("EXTRA_SHIFTER", true);
+    auto demta = emu::plug(Model::Demta);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QVERIFY(child<QRadioButton>(window, "cbShifter")->isChecked());
+    QCOMPARE(child<QWidget>(window, "gpBear")->height(), 191);
+
+    demta->unplug();
+    QTRY_VERIFY(windowlook::isWaiting(window));
+    emu::plug(Model::Ralka);
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QVERIFY(!child<QRadioButton>(window, "cbShifter")->isChecked());
+    QVERIFY(child<QRadioButton>(window, "cbShifter")->isHidden());
+    QCOMPARE(child<QWidget>(window, "gpBear")->height(), 111);
+    QCOMPARE(QSettings("Nolk Controls", "NolkSet").value("EXTRA_SHIFTER").toBool(), false);
+}
+
+void TestConnection::ledColoursPaintedAtConnection()
+{
+    auto wheel = emu::plug(Model::Demta);
+    wheel->setStoredLeds(ledImage({{0, QColor(255, 0, 0)},
+                                   {1, QColor(0, 0, 255)},
+                                   {11, QColor(128, 255, 192)},
+                                   {12, QColor(255, 255, 0)},
+                                   {14, QColor(0, 255, 255)},
+                                   {16, QColor(16, 32, 48)},
+                                   {25, QColor(160, 0, 0)},
+                                   {37, QColor(0, 255, 0)},
+                                   {42, QColor(0, 0, 80)}}));
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(buttonColor(window, "pbB1"), QStringLiteral("rgb(255,0,0)"));
+    QCOMPARE(buttonColor(window, "pbB9"), QStringLiteral("rgb(0,0,255)"));
+    // The corrected white the wheel keeps (8, 15, 12) is shown as white.
+    QCOMPARE(buttonColor(window, "pbB14"), QStringLiteral("rgb(255,255,255)"));
+    // pbD13 stands for slots 12, 14 and 16 and shows the last.
+    QCOMPARE(buttonColor(window, "pbD13"), QStringLiteral("rgb(4,9,17)"));
+    QCOMPARE(buttonColor(window, "pbD4"), QStringLiteral("rgb(126,0,0)"));
+    QCOMPARE(buttonColor(window, "pbTL3"), QStringLiteral("rgb(0,255,0)"));
+    QCOMPARE(buttonColor(window, "pbTR1"), QStringLiteral("rgb(0,0,39)"));
+    QCOMPARE(buttonColor(window, "pbB2"), QStringLiteral("rgb(0,0,0)"));
+    QVERIFY(child<QPushButton>(window, "pbB1")->styleSheet().startsWith(
+        "QPushButton {\n\tborder-radius: 12px;\n\tbackground-color:rgb(255,0,0);"));
+}
+
+void TestConnection::storedCalibrationSetsAxisRanges()
+{
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput");
+    const QString base = "System/CurrentControlSet/Control/MediaProperties/PrivateProperties/"
+                         "DirectInput/VID_7B3E&PID_2008/Calibration/0/Type/Axes/";
+    store.setValue(base + "3/Calibration",
+                   QByteArray::fromHex("2c010000340800003c0f0000"));
+    store.setValue(base + "2/Calibration", QByteArray::fromHex("6400000000000000"));
+    store.sync();
+
+    emu::plug(Model::Ralka, 0x2008);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(child<QProgressBar>(window, "pgAdcL")->minimum(), 300);
+    QCOMPARE(child<QProgressBar>(window, "pgAdcL")->maximum(), 3900);
+    // An 8-byte value reads as far as it goes: the maximum stays 0.
+    QCOMPARE(child<QProgressBar>(window, "pgAdcR")->minimum(), 100);
+    QCOMPARE(child<QProgressBar>(window, "pgAdcR")->maximum(), 100);
+}
+
+void TestConnection::unplugWhileConnected()
+{
+    auto wheel = emu::plug(Model::Ralka);
+    DebugCapture debug;
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+
+    wheel->unplug();
+    QTRY_VERIFY(windowlook::isWaiting(window));
+    QTest::qWait(300);
+    QVERIFY(windowlook::isWaiting(window));
+    QCOMPARE(debug.count("joystick event thread done."), 1);
+
+    emu::clearLog();
+    wheel->replug();
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(queriesOf(0x0D), 1);
+}
+
+void TestConnection::wheelBackBeforeLossIsHandled()
+{
+    auto wheel = emu::plug(Model::Sovin);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    ShowCounter lamp(child<QPushButton>(window, "pbStatus"));
+
+    emu::clearLog();
+    wheel->unplug();
+    wheel->replug();
+    QTRY_COMPARE(queriesOf(0x0D), 1);
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(lamp.shows, 0);
+}
+
+void TestConnection::twoPendingSearches()
+{
+    emu::plug(Model::Demta);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    emu::clearLog();
+    QMetaObject::invokeMethod(&window, "onInit", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&window, "onInit", Qt::QueuedConnection);
+    QTRY_COMPARE(queriesOf(0x09), 2);
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(emu::misuseCount(), 0);
+}
+
+void TestConnection::unplugDuringConnectionReads_data()
+{
+    QTest::addColumn<int>("unplugAfterUs");
+    QTest::addColumn<bool>("replug");
+    for (int us : {0, 1500, 4000, 7000, 10000, 14000}) {
+        QTest::addRow("after %d us, stays out", us) << us << false;
+        QTest::addRow("after %d us, back at once", us) << us << true;
+    }
+}
+
+void TestConnection::unplugDuringConnectionReads()
+{
+    QFETCH(int, unplugAfterUs);
+    QFETCH(bool, replug);
+    auto wheel = emu::plug(Model::Ralka);
+    // About a USB control transfer each: the connection reads take ~15 ms.
+    emu::setLatency(emu::Transfer::SendFeature, std::chrono::microseconds(500));
+    emu::setLatency(emu::Transfer::GetFeature, std::chrono::microseconds(500));
+
+    std::atomic<bool> done{false};
+    std::thread unplugger([&] {
+        while (queriesOf(0x00) == 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::this_thread::sleep_for(std::chrono::microseconds(unplugAfterUs));
+        wheel->unplug();
+        if (replug)
+            wheel->replug();
+        done = true;
+    });
+    MainWindow window;
+    QTRY_VERIFY(done);
+    unplugger.join();
+
+    QTest::qWait(400);
+    if (replug)
+        QTRY_VERIFY2(windowlook::isConnected(window), qPrintable(windowlook::describe(window)));
+    else
+        QTRY_VERIFY2(windowlook::isWaiting(window), qPrintable(windowlook::describe(window)));
+    QCOMPARE(emu::misuseCount(), 0);
+}
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

@@ -1,0 +1,210 @@
+#include "device/hidlink.h"
+#include "device/nolkevent.h"
+#include "emulator/wheelemulator.h"
+#include "support/debugcapture.h"
+#include "support/testenv.h"
+
+#include <QTest>
+
+namespace {
+
+// Receives the reader's signals on the test's own thread, as the window does.
+class Receiver : public QObject
+{
+public:
+    explicit Receiver(NolkEvent &reader)
+    {
+        connect(&reader, &NolkEvent::eventTrigger, this,
+                [this](const QByteArray &report) { reports.append(report); });
+        connect(&reader, &NolkEvent::deviceDisconnect, this, [this] { ++disconnects; });
+    }
+    QList<QByteArray> reports;
+    int disconnects = 0;
+};
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray array;
+    for (int value : values)
+        array.append(static_cast<char>(value));
+    return array;
+}
+
+emu::InputReport inputReport(std::uint8_t first)
+{
+    emu::InputReport report{};
+    for (std::size_t i = 0; i < report.size(); ++i)
+        report[i] = static_cast<std::uint8_t>(first + i);
+    return report;
+}
+
+const QString DoneLine = QStringLiteral("joystick event thread done.");
+
+} // namespace
+
+class TestReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void forwardsEveryReportInOrder();
+    void shortReadKeepsPreviousBytes();
+    void restartBeginsWithZeroedBuffer();
+    void stopWhileIdle();
+    void unplugEndsWithOneDisconnect();
+    void failedReadEndsLikeUnplug();
+    void noHandleAtStart();
+
+private:
+    std::shared_ptr<emu::Wheel> wheel;
+};
+
+void TestReader::initTestCase()
+{
+    testenv::isolate();
+    HidLink::init();
+}
+
+void TestReader::init()
+{
+    wheel = emu::plug(emu::Model::Ralka);
+    QVERIFY(HidLink::instance().open(0x7B3E, 0x2007));
+}
+
+void TestReader::cleanup()
+{
+    HidLink::instance().close();
+    wheel.reset();
+    emu::reset();
+}
+
+void TestReader::forwardsEveryReportInOrder()
+{
+    NolkEvent reader;
+    Receiver receiver(reader);
+    // A backlog, two identical reports among it: every one comes through.
+    wheel->queueInput(inputReport(0x10));
+    wheel->queueInput(inputReport(0x10));
+    for (std::uint8_t first = 0x20; first < 0x80; first += 0x10)
+        wheel->queueInput(inputReport(first));
+    reader.start();
+    QTRY_COMPARE(receiver.reports.size(), 8);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(5000));
+
+    QCOMPARE(receiver.reports.at(0), receiver.reports.at(1));
+    for (int i = 1; i < receiver.reports.size(); ++i) {
+        const QByteArray &report = receiver.reports.at(i);
+        QCOMPARE(report.size(), 16);
+        QCOMPARE(static_cast<int>(static_cast<std::uint8_t>(report.at(0))), 0x10 * i);
+        QCOMPARE(static_cast<int>(static_cast<std::uint8_t>(report.at(15))), 0x10 * i + 15);
+    }
+}
+
+void TestReader::shortReadKeepsPreviousBytes()
+{
+    NolkEvent reader;
+    Receiver receiver(reader);
+    wheel->queueInput(inputReport(0x40));
+    wheel->queueFrame({0x01, 0xA0, 0xA1, 0xA2, 0xA3});
+    reader.start();
+    QTRY_COMPARE(receiver.reports.size(), 2);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(5000));
+
+    QCOMPARE(receiver.reports.at(1),
+             bytes({0xA0, 0xA1, 0xA2, 0xA3, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B, 0x4C,
+                    0x4D, 0x4E, 0x4F}));
+}
+
+void TestReader::restartBeginsWithZeroedBuffer()
+{
+    NolkEvent reader;
+    Receiver receiver(reader);
+    wheel->queueInput(inputReport(0x40));
+    reader.start();
+    QTRY_COMPARE(receiver.reports.size(), 1);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(5000));
+    QVERIFY(!HidLink::instance().isOpen());
+
+    QVERIFY(HidLink::instance().open(0x7B3E, 0x2007));
+    wheel->queueFrame({0x01, 0x07, 0x08});
+    reader.start();
+    QTRY_COMPARE(receiver.reports.size(), 2);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(5000));
+    QByteArray expected(16, '\0');
+    expected[0] = 0x07;
+    expected[1] = 0x08;
+    QCOMPARE(receiver.reports.at(1), expected);
+}
+
+void TestReader::stopWhileIdle()
+{
+    DebugCapture debug;
+    NolkEvent reader;
+    Receiver receiver(reader);
+    reader.start();
+    QTRY_VERIFY(reader.isRunning());
+    QTest::qWait(30);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(5000));
+    QCoreApplication::processEvents();
+
+    QVERIFY(!HidLink::instance().isOpen());
+    QCOMPARE(receiver.disconnects, 0);
+    QCOMPARE(debug.count(DoneLine), 1);
+}
+
+void TestReader::unplugEndsWithOneDisconnect()
+{
+    DebugCapture debug;
+    NolkEvent reader;
+    Receiver receiver(reader);
+    reader.start();
+    QTRY_VERIFY(reader.isRunning());
+    wheel->unplug();
+    QVERIFY(reader.wait(5000));
+    QTRY_COMPARE(receiver.disconnects, 1);
+    QTest::qWait(30);
+    QCOMPARE(receiver.disconnects, 1);
+    QVERIFY(!HidLink::instance().isOpen());
+    QCOMPARE(debug.count(DoneLine), 1);
+    QCOMPARE(emu::misuseCount(), 0);
+}
+
+void TestReader::failedReadEndsLikeUnplug()
+{
+    DebugCapture debug;
+    NolkEvent reader;
+    Receiver receiver(reader);
+    wheel->queueInput(inputReport(0x10));
+    emu::failFrom(emu::Transfer::Read, 1);
+    reader.start();
+    QVERIFY(reader.wait(5000));
+    QTRY_COMPARE(receiver.disconnects, 1);
+    QCOMPARE(receiver.reports.size(), 1);
+    QVERIFY(!HidLink::instance().isOpen());
+    QCOMPARE(debug.count(DoneLine), 1);
+}
+
+void TestReader::noHandleAtStart()
+{
+    HidLink::instance().close();
+    DebugCapture debug;
+    NolkEvent reader;
+    Receiver receiver(reader);
+    reader.start();
+    QVERIFY(reader.wait(5000));
+    QTRY_COMPARE(receiver.disconnects, 1);
+    QCOMPARE(debug.count(DoneLine), 0);
+    QCOMPARE(receiver.reports.size(), 0);
+}
+
+QTEST_MAIN(TestReader)
+#include "tst_reader.moc"
