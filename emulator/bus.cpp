@@ -111,6 +111,7 @@ void reset()
     detail::Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
     b.log.clear();
+    b.opens.clear();
     b.logEnabled = true;
     b.failures.fill({});
     b.latency.fill(std::chrono::microseconds{0});
@@ -130,6 +131,14 @@ void clearLog()
     detail::Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
     b.log.clear();
+    b.opens.clear();
+}
+
+std::vector<OpenAttempt> openAttempts()
+{
+    detail::Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    return b.opens;
 }
 
 void setLogEnabled(bool enabled)

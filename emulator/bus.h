@@ -54,6 +54,7 @@ struct Bus
     std::vector<std::shared_ptr<Wheel>> wheels;
     std::unordered_set<hid_device_ *> handles;
     std::vector<LogEntry> log;
+    std::vector<OpenAttempt> opens;
     bool logEnabled = true;
     std::array<FailureRule, 4> failures{};
     std::array<std::chrono::microseconds, 4> latency{};

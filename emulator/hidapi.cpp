@@ -204,9 +204,14 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id,
         WheelCore &core = wheel->core();
         core.advance(Clock::now());
         if (matches(core, vendor_id, product_id) &&
-            (serial_number == nullptr || core.serial() == serial_number))
+            (serial_number == nullptr || core.serial() == serial_number)) {
+            if (b.logEnabled)
+                b.opens.push_back({vendor_id, product_id, true, Clock::now()});
             return openHandle(b, wheel);
+        }
     }
+    if (b.logEnabled)
+        b.opens.push_back({vendor_id, product_id, false, Clock::now()});
     b.lastError = L"No such device";
     return nullptr;
 }

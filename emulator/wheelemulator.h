@@ -78,6 +78,15 @@ struct LogEntry
     std::thread::id thread;
 };
 
+// One call of hid_open, found or not.
+struct OpenAttempt
+{
+    std::uint16_t vendorId;
+    std::uint16_t productId;
+    bool opened;
+    Clock::time_point time;
+};
+
 namespace detail {
 class WheelCore;
 }
@@ -176,6 +185,8 @@ void removeAll();
 void reset();
 
 std::vector<LogEntry> log();
+// Both are emptied by clearLog.
+std::vector<OpenAttempt> openAttempts();
 void clearLog();
 // The demo runs for hours: it switches the log off.
 void setLogEnabled(bool enabled);

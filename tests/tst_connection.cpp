@@ -1,3 +1,4 @@
+#include "app/delays.h"
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
@@ -139,15 +140,22 @@ void TestConnection::cleanup()
 
 void TestConnection::noWheelWaitsAndRetries()
 {
-    auto wheel = emu::plug(Model::Ralka, 0x2009);
-    wheel->unplug();
     MainWindow window;
     QTRY_VERIFY(windowlook::isWaiting(window));
-    // Retried: a wheel appearing later on the last id tried is found.
-    QTest::qWait(200);
+    QTRY_VERIFY_WITH_TIMEOUT(emu::openAttempts().size() >= 9, 3000);
     QVERIFY(windowlook::isWaiting(window));
-    wheel->replug();
-    QTRY_VERIFY_WITH_TIMEOUT(windowlook::isConnected(window), 2000);
+
+    // Each search tries the three ids in order; searches are a retry delay apart.
+    const std::vector<emu::OpenAttempt> opens = emu::openAttempts();
+    const std::uint16_t order[] = {0x2007, 0x2008, 0x2009};
+    for (std::size_t i = 0; i < 9; ++i) {
+        QCOMPARE(opens[i].vendorId, std::uint16_t{0x7B3E});
+        QCOMPARE(opens[i].productId, order[i % 3]);
+        QVERIFY(!opens[i].opened);
+    }
+    const auto retryDelay = std::chrono::milliseconds(delays::ms(delays::ReconnectMs));
+    QVERIFY(opens[3].time - opens[2].time >= retryDelay);
+    QVERIFY(opens[6].time - opens[5].time >= retryDelay);
 }
 
 void TestConnection::wheelPluggedLaterIsFound()
