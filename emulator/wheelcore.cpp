@@ -27,13 +27,13 @@ ModelIdentity identityOf(Model model)
 {
     switch (model) {
     case Model::Demta:
-        return {"NOLK DEMTA", "Nov 21 2023,16:05", false};
+        return {"DEMTA", "Nov 21 2023,16:05", false};
     case Model::Sovin:
-        return {"NOLK SOVIN", "Jan 12 2024,09:15", true};
+        return {"SOVIN", "Jan 12 2024,09:15", true};
     case Model::Ralka:
         break;
     }
-    return {"NOLK RALKA", "Mar  5 2024,10:30", true};
+    return {"RALKA", "Mar  5 2024,10:30", true};
 }
 
 std::int32_t int32At(const std::uint8_t *data)

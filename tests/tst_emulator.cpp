@@ -212,8 +212,8 @@ void TestEmulator::severalWheels()
     hid_device *sovin = hid_open(Vendor, 0x2009, nullptr);
     QVERIFY(demta != nullptr && sovin != nullptr);
     opened = {demta, sovin};
-    QCOMPARE(textFrom(query(demta, {0x02, 0x0B, 0x0D}), 2), QStringLiteral("NOLK DEMTA"));
-    QCOMPARE(textFrom(query(sovin, {0x02, 0x0B, 0x0D}), 2), QStringLiteral("NOLK SOVIN"));
+    QCOMPARE(textFrom(query(demta, {0x02, 0x0B, 0x0D}), 2), QStringLiteral("DEMTA"));
+    QCOMPARE(textFrom(query(sovin, {0x02, 0x0B, 0x0D}), 2), QStringLiteral("SOVIN"));
     QVERIFY(hid_open(Vendor, 0x2007, nullptr) == nullptr);
 
     int listed = 0;
