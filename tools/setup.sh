@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${NOLKSET_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(
-    cmake g++ make pkg-config
+    cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-connectivity-dev qt6-qpa-plugins
     libhidapi-dev libgl-dev
     xvfb xauth
@@ -29,7 +29,9 @@ install_missing() {
 
 configure_and_build() {
     if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+        # Ninja runs each generated-source rule once; make may run the
+        # resource compiler twice at once for a static library's resources.
+        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
     cmake --build "$BUILD" -j"$(nproc)" ${NOLKSET_TARGETS:+--target $NOLKSET_TARGETS}
 }
