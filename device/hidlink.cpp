@@ -49,63 +49,61 @@ std::uint64_t HidLink::generation() const
     return openCount.load();
 }
 
-int HidLink::sendFeature(const protocol::Report &report)
+template <typename Transfer>
+int HidLink::withDevice(Transfer &&transfer)
 {
     QMutexLocker locker(&mutex);
     hid_device *device = handle.load();
     if (device == nullptr)
         return -1;
-    return hid_send_feature_report(device, report.data(), report.size());
+    return transfer(device);
+}
+
+int HidLink::sendFeature(const protocol::Report &report)
+{
+    return withDevice([&](hid_device *device) {
+        return hid_send_feature_report(device, report.data(), report.size());
+    });
 }
 
 int HidLink::getFeature(protocol::Report &report)
 {
-    QMutexLocker locker(&mutex);
-    hid_device *device = handle.load();
-    if (device == nullptr)
-        return -1;
-    report[0] = protocol::FeatureReportId;
-    return hid_get_feature_report(device, report.data(), report.size());
+    return withDevice([&](hid_device *device) {
+        report[0] = protocol::FeatureReportId;
+        return hid_get_feature_report(device, report.data(), report.size());
+    });
 }
 
 int HidLink::query(protocol::Report &report)
 {
-    QMutexLocker locker(&mutex);
-    hid_device *device = handle.load();
-    if (device == nullptr)
-        return -1;
-    const int sent = hid_send_feature_report(device, report.data(), report.size());
-    if (sent < 0)
-        return sent;
-    report[0] = protocol::FeatureReportId;
-    return hid_get_feature_report(device, report.data(), report.size());
+    return withDevice([&](hid_device *device) {
+        const int sent = hid_send_feature_report(device, report.data(), report.size());
+        if (sent < 0)
+            return sent;
+        report[0] = protocol::FeatureReportId;
+        return hid_get_feature_report(device, report.data(), report.size());
+    });
 }
 
 int HidLink::write(const protocol::Report &report)
 {
-    QMutexLocker locker(&mutex);
-    hid_device *device = handle.load();
-    if (device == nullptr)
-        return -1;
-    return hid_write(device, report.data(), report.size());
+    return withDevice(
+        [&](hid_device *device) { return hid_write(device, report.data(), report.size()); });
 }
 
 int HidLink::sendFeatureIfGeneration(const protocol::Report &report, std::uint64_t generation)
 {
-    QMutexLocker locker(&mutex);
-    hid_device *device = handle.load();
-    if (device == nullptr || openCount.load() != generation)
-        return -1;
-    return hid_send_feature_report(device, report.data(), report.size());
+    return withDevice([&](hid_device *device) {
+        if (openCount.load() != generation)
+            return -1;
+        return hid_send_feature_report(device, report.data(), report.size());
+    });
 }
 
 int HidLink::setNonBlocking(bool nonBlocking)
 {
-    QMutexLocker locker(&mutex);
-    hid_device *device = handle.load();
-    if (device == nullptr)
-        return -1;
-    return hid_set_nonblocking(device, nonBlocking ? 1 : 0);
+    return withDevice(
+        [&](hid_device *device) { return hid_set_nonblocking(device, nonBlocking ? 1 : 0); });
 }
 
 int HidLink::read(unsigned char *data, std::size_t length)

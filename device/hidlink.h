@@ -60,6 +60,10 @@ public:
 private:
     HidLink() = default;
 
+    // Runs one transfer on the open wheel under the lock; -1 when none is open.
+    template <typename Transfer>
+    int withDevice(Transfer &&transfer);
+
     mutable QMutex mutex;
     std::atomic<hid_device *> handle{nullptr};
     std::atomic<std::uint64_t> openCount{0};

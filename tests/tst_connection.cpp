@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
+#include "support/findwidget.h"
 #include "support/testenv.h"
 #include "support/windowlook.h"
 
@@ -20,15 +21,6 @@
 namespace {
 
 using emu::Model;
-
-template <typename T>
-T *child(QWidget &window, const char *name)
-{
-    T *widget = window.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
 
 // Counts how often a widget is shown.
 class ShowCounter : public QObject

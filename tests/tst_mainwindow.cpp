@@ -2,6 +2,7 @@
 #include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
+#include "support/findwidget.h"
 #include "support/testenv.h"
 #include "support/windowlook.h"
 
@@ -28,15 +29,6 @@ public:
     }
     bool isEmpty() const override { return false; }
 };
-
-template <typename T>
-T *child(QWidget &window, const char *name)
-{
-    T *widget = window.findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
 
 void sendMouse(QWidget &window, QEvent::Type type, QPointF local, QPointF global,
                Qt::MouseButton button, Qt::MouseButtons buttons)
