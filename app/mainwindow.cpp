@@ -104,8 +104,7 @@ void MainWindow::stopThreads()
 void MainWindow::onClose()
 {
     onSavePageP();
-    eventThread.requestInterruption();
-    eventThread.wait();
+    stopThreads();
     close();
 }
 
