@@ -370,6 +370,8 @@ void TestConnection::ralkaAfterDemtaStoresExtraShifterOff()
     MainWindow window;
     QTRY_VERIFY(windowlook::isConnected(window));
     QVERIFY(child<QRadioButton>(window, "cbShifter")->isChecked());
+    // Radio buttons both: with a paddle side checked they stay independent.
+    QVERIFY(child<QRadioButton>(window, "cbClutch")->isChecked());
     QCOMPARE(child<QWidget>(window, "gpBear")->height(), 191);
 
     demta->unplug();
