@@ -98,13 +98,8 @@ private slots:
     void modelComesFromNameNotProductId();
     void modelProfile_data();
     void modelProfile();
-    void paddleModeAnswer_data();
-    void paddleModeAnswer();
-    void pulseWidthAnswer_data();
-    void pulseWidthAnswer();
-    void clutchAnswer_data();
-    void clutchAnswer();
-    void versionDropsTrailingColon();
+    void storedStateShown_data();
+    void storedStateShown();
     void nameWithoutEchoKeepsWaitingLook();
     void nameMatchingNoProfile();
     void ralkaAfterDemtaStoresExtraShifterOff();
@@ -245,87 +240,56 @@ void TestConnection::modelProfile()
     QCOMPARE(child<QWidget>(window, "gpBear")->height(), extra ? 191 : 111);
 }
 
-void TestConnection::paddleModeAnswer_data()
+void TestConnection::storedStateShown_data()
 {
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("paddle");
+    QTest::addColumn<int>("pulse");
+    QTest::addColumn<int>("clutch");
+    QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("side");
     QTest::addColumn<int>("bite");
-    QTest::newRow("left 100") << 100 << "rbPadL" << 100;
-    QTest::newRow("right 49") << 150 << "rbPadR" << 49;
-    QTest::newRow("230 is no clutch paddle") << 230 << "rbPadNo" << 50;
+    QTest::addColumn<int>("slider");
+    QTest::addColumn<bool>("clutchOn");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("left 100, -1 clutch on, version ending in ':'")
+        << 100 << 180 << -1 << "Mar  5 2024,10:30:" << "rbPadL" << 100 << 180 << true
+        << "Firmware Version:\tMar  5 2024,10:30";
+    QTest::newRow("right 49, pulse clamped, 255 clutch off")
+        << 150 << 500 << 255 << "Jan 12 2024,09:15" << "rbPadR" << 49 << 240 << false
+        << "Firmware Version:\tJan 12 2024,09:15";
+    QTest::newRow("230 no paddle, negative pulse ignored")
+        << 230 << -1 << 1 << "Nov 21 2023,16:05" << "rbPadNo" << 50 << 100 << true
+        << "Firmware Version:\tNov 21 2023,16:05";
 }
 
-void TestConnection::paddleModeAnswer()
+void TestConnection::storedStateShown()
 {
-    QFETCH(int, answer);
+    QFETCH(int, paddle);
+    QFETCH(int, pulse);
+    QFETCH(int, clutch);
+    QFETCH(QString, date);
     QFETCH(QString, side);
     QFETCH(int, bite);
+    QFETCH(int, slider);
+    QFETCH(bool, clutchOn);
+    QFETCH(QString, version);
     auto wheel = emu::plug(Model::Ralka);
     emu::Settings stored = wheel->stored();
-    stored.paddleMode = static_cast<std::uint8_t>(answer);
+    stored.paddleMode = static_cast<std::uint8_t>(paddle);
+    stored.pulseWidth = pulse;
+    stored.clutch = clutch;
     wheel->setStored(stored);
+    wheel->setBuildDate(date.toStdString());
 
     MainWindow window;
     QTRY_VERIFY(windowlook::isConnected(window));
     QVERIFY(window.findChild<QRadioButton *>(side)->isChecked());
     QCOMPARE(child<QSlider>(window, "hsBite")->value(), bite);
-    QCOMPARE(child<QSlider>(window, "hsBite")->statusTip(), QString::number(answer));
-}
-
-void TestConnection::pulseWidthAnswer_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("slider");
-    QTest::newRow("in range") << 180 << 180;
-    QTest::newRow("above the slider clamps") << 500 << 240;
-    QTest::newRow("negative is ignored") << -1 << 100;
-}
-
-void TestConnection::pulseWidthAnswer()
-{
-    QFETCH(int, answer);
-    QFETCH(int, slider);
-    auto wheel = emu::plug(Model::Demta);
-    emu::Settings stored = wheel->stored();
-    stored.pulseWidth = answer;
-    wheel->setStored(stored);
-
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(child<QSlider>(window, "hsBite")->statusTip(), QString::number(paddle));
     QCOMPARE(child<QSlider>(window, "hsTrigger")->value(), slider);
     QCOMPARE(child<QSlider>(window, "hsTrigger")->statusTip(), QString::number(slider));
-}
-
-void TestConnection::clutchAnswer_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("on");
-    QTest::newRow("-1 is on") << -1 << true;
-    QTest::newRow("255 is off") << 255 << false;
-}
-
-void TestConnection::clutchAnswer()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, on);
-    auto wheel = emu::plug(Model::Sovin);
-    emu::Settings stored = wheel->stored();
-    stored.clutch = answer;
-    wheel->setStored(stored);
-
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
-    QCOMPARE(child<QRadioButton>(window, "cbClutch")->isChecked(), on);
-}
-
-void TestConnection::versionDropsTrailingColon()
-{
-    auto wheel = emu::plug(Model::Ralka);
-    wheel->setBuildDate("Mar  5 2024,10:30:");
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
-    QCOMPARE(child<QLabel>(window, "lbVersion")->text(),
-             QStringLiteral("Firmware Version:\tMar  5 2024,10:30"));
+    QCOMPARE(child<QRadioButton>(window, "cbClutch")->isChecked(), clutchOn);
+    QCOMPARE(child<QLabel>(window, "lbVersion")->text(), version);
 }
 
 void TestConnection::nameWithoutEchoKeepsWaitingLook()

@@ -32,7 +32,6 @@ private slots:
 
     void realQuestionBox_data();
     void realQuestionBox();
-    void realInformationBox();
     void scriptedBoxesAreRecorded();
     void scriptedDefaultsAreSafe();
 };
@@ -81,18 +80,6 @@ void TestDialogs::realQuestionBox()
     QCOMPARE(text, QStringLiteral("A new firmware is available, update now?"));
     QCOMPARE(icon, QMessageBox::Question);
     QVERIFY(dialogs::script::boxes().isEmpty());
-}
-
-void TestDialogs::realInformationBox()
-{
-    dialogs::script::setEnabled(false);
-    QMessageBox::StandardButtons buttons;
-    whenBoxShown([&](QMessageBox *box) {
-        buttons = box->standardButtons();
-        box->button(QMessageBox::Ok)->click();
-    });
-    QCOMPARE(dialogs::information(nullptr, "Success", "Setting saved."), QMessageBox::Ok);
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 
 void TestDialogs::scriptedBoxesAreRecorded()

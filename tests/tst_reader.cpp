@@ -38,9 +38,13 @@ emu::InputReport inputReport(std::uint8_t first)
     return report;
 }
 
+enum class Ending { StopWhileIdle, Unplug, FailedRead, NoHandle };
+
 const QString DoneLine = QStringLiteral("joystick event thread done.");
 
 } // namespace
+
+Q_DECLARE_METATYPE(Ending)
 
 class TestReader : public QObject
 {
@@ -52,12 +56,9 @@ private slots:
     void cleanup();
 
     void forwardsEveryReportInOrder();
-    void shortReadKeepsPreviousBytes();
-    void restartBeginsWithZeroedBuffer();
-    void stopWhileIdle();
-    void unplugEndsWithOneDisconnect();
-    void failedReadEndsLikeUnplug();
-    void noHandleAtStart();
+    void shortReadKeepsTheRunsPreviousBytes();
+    void endings_data();
+    void endings();
 
 private:
     std::shared_ptr<emu::Wheel> wheel;
@@ -105,7 +106,7 @@ void TestReader::forwardsEveryReportInOrder()
     }
 }
 
-void TestReader::shortReadKeepsPreviousBytes()
+void TestReader::shortReadKeepsTheRunsPreviousBytes()
 {
     NolkEvent reader;
     Receiver receiver(reader);
@@ -115,95 +116,59 @@ void TestReader::shortReadKeepsPreviousBytes()
     QTRY_COMPARE(receiver.reports.size(), 2);
     reader.requestInterruption();
     QVERIFY(reader.wait(5000));
-
     QCOMPARE(receiver.reports.at(1),
              bytes({0xA0, 0xA1, 0xA2, 0xA3, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B, 0x4C,
                     0x4D, 0x4E, 0x4F}));
-}
 
-void TestReader::restartBeginsWithZeroedBuffer()
-{
-    NolkEvent reader;
-    Receiver receiver(reader);
-    wheel->queueInput(inputReport(0x40));
-    reader.start();
-    QTRY_COMPARE(receiver.reports.size(), 1);
-    reader.requestInterruption();
-    QVERIFY(reader.wait(5000));
-    QVERIFY(!HidLink::instance().isOpen());
-
+    // A new run starts from zeros, not from the last run's report.
     QVERIFY(HidLink::instance().open(0x7B3E, 0x2007));
     wheel->queueFrame({0x01, 0x07, 0x08});
     reader.start();
-    QTRY_COMPARE(receiver.reports.size(), 2);
+    QTRY_COMPARE(receiver.reports.size(), 3);
     reader.requestInterruption();
     QVERIFY(reader.wait(5000));
-    QByteArray expected(16, '\0');
-    expected[0] = 0x07;
-    expected[1] = 0x08;
-    QCOMPARE(receiver.reports.at(1), expected);
+    QCOMPARE(receiver.reports.at(2), bytes({0x07, 0x08, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-void TestReader::stopWhileIdle()
+void TestReader::endings_data()
 {
+    QTest::addColumn<Ending>("ending");
+    QTest::addColumn<int>("disconnects");
+    QTest::addColumn<int>("doneLines");
+    QTest::newRow("stop request while idle") << Ending::StopWhileIdle << 0 << 1;
+    QTest::newRow("wheel unplugged") << Ending::Unplug << 1 << 1;
+    QTest::newRow("read fails") << Ending::FailedRead << 1 << 1;
+    QTest::newRow("no wheel open at start") << Ending::NoHandle << 1 << 0;
+}
+
+void TestReader::endings()
+{
+    QFETCH(Ending, ending);
+    QFETCH(int, disconnects);
+    QFETCH(int, doneLines);
+    if (ending == Ending::NoHandle)
+        HidLink::instance().close();
+    if (ending == Ending::FailedRead)
+        emu::failFrom(emu::Transfer::Read, 0);
+
     DebugCapture debug;
     NolkEvent reader;
     Receiver receiver(reader);
     reader.start();
-    QTRY_VERIFY(reader.isRunning());
-    QTest::qWait(30);
-    reader.requestInterruption();
+    if (ending == Ending::StopWhileIdle) {
+        QTest::qWait(30);
+        reader.requestInterruption();
+    } else if (ending == Ending::Unplug) {
+        QTest::qWait(30);
+        wheel->unplug();
+    }
     QVERIFY(reader.wait(5000));
-    QCoreApplication::processEvents();
-
-    QVERIFY(!HidLink::instance().isOpen());
-    QCOMPARE(receiver.disconnects, 0);
-    QCOMPARE(debug.count(DoneLine), 1);
-}
-
-void TestReader::unplugEndsWithOneDisconnect()
-{
-    DebugCapture debug;
-    NolkEvent reader;
-    Receiver receiver(reader);
-    reader.start();
-    QTRY_VERIFY(reader.isRunning());
-    wheel->unplug();
-    QVERIFY(reader.wait(5000));
-    QTRY_COMPARE(receiver.disconnects, 1);
+    QTRY_COMPARE(receiver.disconnects, disconnects);
     QTest::qWait(30);
-    QCOMPARE(receiver.disconnects, 1);
+    QCOMPARE(receiver.disconnects, disconnects);
+    QCOMPARE(debug.count(DoneLine), doneLines);
     QVERIFY(!HidLink::instance().isOpen());
-    QCOMPARE(debug.count(DoneLine), 1);
     QCOMPARE(emu::misuseCount(), 0);
-}
-
-void TestReader::failedReadEndsLikeUnplug()
-{
-    DebugCapture debug;
-    NolkEvent reader;
-    Receiver receiver(reader);
-    wheel->queueInput(inputReport(0x10));
-    emu::failFrom(emu::Transfer::Read, 1);
-    reader.start();
-    QVERIFY(reader.wait(5000));
-    QTRY_COMPARE(receiver.disconnects, 1);
-    QCOMPARE(receiver.reports.size(), 1);
-    QVERIFY(!HidLink::instance().isOpen());
-    QCOMPARE(debug.count(DoneLine), 1);
-}
-
-void TestReader::noHandleAtStart()
-{
-    HidLink::instance().close();
-    DebugCapture debug;
-    NolkEvent reader;
-    Receiver receiver(reader);
-    reader.start();
-    QVERIFY(reader.wait(5000));
-    QTRY_COMPARE(receiver.disconnects, 1);
-    QCOMPARE(debug.count(DoneLine), 0);
-    QCOMPARE(receiver.reports.size(), 0);
 }
 
 QTEST_MAIN(TestReader)
