@@ -121,6 +121,10 @@ private:
     bool hasBattery;
     bool hasBluetooth;
     QList<int> releasedInputs;
+    // The image the online update downloaded, while it waits for or runs
+    // through the upload; empty otherwise. Only this file is ever deleted:
+    // a file the user picked is theirs, wherever it lies.
+    QString downloadedFirmware;
 };
 
 #endif
