@@ -11,6 +11,7 @@ PACKAGES=(
     libhidapi-dev libgl-dev
     xvfb xauth
     openssl ca-certificates
+    clang libclang-rt-14-dev llvm
 )
 
 install_missing() {
