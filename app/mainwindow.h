@@ -93,6 +93,8 @@ private:
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);
+    void writeAxisCalibration(int axis);
+    void calibrateAxis(int axis, bool checked);
 
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
