@@ -98,6 +98,9 @@ private:
 
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
+    QColor ledButtonColor(QAbstractButton *button, bool whiteCorrection) const;
+    // True when the wheel took every report sent.
+    bool sendLedColors(bool store);
 
     Ui::MainWindow *ui;
     double dragX;
