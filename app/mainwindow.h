@@ -93,9 +93,14 @@ private:
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);
+    void writeAxisCalibration(int axis);
+    void calibrateAxis(int axis, bool checked);
 
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
+    QColor ledButtonColor(QAbstractButton *button, bool whiteCorrection) const;
+    // True when the wheel took every report sent.
+    bool sendLedColors(bool store);
 
     Ui::MainWindow *ui;
     double dragX;
