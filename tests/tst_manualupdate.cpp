@@ -287,7 +287,7 @@ void TestManualUpdate::failedUpdates()
     if (interruption == Interruption::FailedSend)
         emu::failFrom(emu::Transfer::SendFeature, 500);
     else
-        emu::setLatency(emu::Transfer::SendFeature, 500us);
+        emu::setLatency(emu::Transfer::SendFeature, 2ms);
     upload(window, file(QStringLiteral("ralka.bin"), 16384));
     if (interruption != Interruption::FailedSend) {
         QTRY_VERIFY(firmwareimage::imageReports().size() >= 100);

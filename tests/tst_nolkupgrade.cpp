@@ -207,7 +207,7 @@ void TestNolkUpgrade::stops()
     if (interruption == Interruption::FailedSend)
         emu::failFrom(emu::Transfer::SendFeature, after);
     else
-        emu::setLatency(emu::Transfer::SendFeature, 500us);
+        emu::setLatency(emu::Transfer::SendFeature, 2ms);
 
     NolkUpgrade upload;
     upload.path = imageFile(firmwareimage::make(16384));
