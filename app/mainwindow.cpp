@@ -57,6 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->pbAutoUpgrade, &QPushButton::clicked, this, &MainWindow::onAutoUpgrade);
     connect(ui->pbClearFlash, &QPushButton::clicked, this, &MainWindow::onClearFlash);
     connect(&upgradeThread, &NolkUpgrade::progress, this, &MainWindow::onProgress);
+    connect(&upgradeThread, &QThread::finished, this, &MainWindow::finishUpload);
     connect(&eventThread, &NolkEvent::eventTrigger, this, &MainWindow::onJoystickEvent);
     connect(ui->pbSaveEnc, &QPushButton::clicked, this, &MainWindow::onSavePageE);
     connect(ui->hsTrigger, &QSlider::valueChanged, this, &MainWindow::onTriggerChanged);
@@ -96,6 +97,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::stopThreads()
 {
+    // The upload is never cut short or destroyed while it runs.
+    upgradeThread.wait();
     // The reader closes the wheel on its way out.
     eventThread.requestInterruption();
     eventThread.wait();
@@ -103,6 +106,8 @@ void MainWindow::stopThreads()
 
 void MainWindow::onClose()
 {
+    if (keepOpenForUpload())
+        return;
     onSavePageP();
     stopThreads();
     close();
@@ -110,6 +115,10 @@ void MainWindow::onClose()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (keepOpenForUpload()) {
+        event->ignore();
+        return;
+    }
     stopThreads();
     event->accept();
 }

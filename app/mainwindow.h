@@ -102,6 +102,14 @@ private:
     // True when the wheel took every report sent.
     bool sendLedColors(bool store);
 
+    // Manual update and flash clearing
+    void resetUpgrade();
+    // Runs once the upload thread has ended, however it ended.
+    void finishUpload();
+    // Tells the user the window stays open while an upload runs: closing
+    // would leave the wheel with half an image.
+    bool keepOpenForUpload();
+
     Ui::MainWindow *ui;
     double dragX;
     double dragY;
