@@ -40,6 +40,8 @@ QString hintText(const QString &path)
 
 void PermissionHint::check(QWidget *window)
 {
+    if (shown)
+        return;
     const std::optional<ListedWheel> wheel = findListedWheel();
     const std::uint64_t generation = HidLink::instance().generation();
     const bool again =
@@ -47,7 +49,7 @@ void PermissionHint::check(QWidget *window)
     seenBefore = wheel.has_value();
     lastPath = wheel ? wheel->path : QString();
     lastGeneration = generation;
-    if (!again || shown)
+    if (!again)
         return;
 
     shown = true;
