@@ -2,6 +2,7 @@
 #define NOLKSET_MAINWINDOW_H
 
 #include "device/nolkevent.h"
+#include "device/permissionhint.h"
 #include "firmware/nolkupgrade.h"
 
 #include <QBluetoothDeviceDiscoveryAgent>
@@ -138,6 +139,8 @@ private:
     // through the upload; empty otherwise. Only this file is ever deleted:
     // a file the user picked is theirs, wherever it lies.
     QString downloadedFirmware;
+    // Tells once per run of a wheel on the bus that no search could open.
+    PermissionHint permissionHint;
 };
 
 #endif

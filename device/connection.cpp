@@ -61,6 +61,7 @@ void MainWindow::onInit()
     }
     if (productId == 0) {
         showWaitingState();
+        permissionHint.check(this);
         QTimer::singleShot(delays::ms(delays::ReconnectMs), this, &MainWindow::onInit);
         return;
     }
