@@ -71,8 +71,8 @@ void MainWindow::onInit()
     ui->pbStatus->hide();
     // A connection is all or nothing: half the wheel's state in the window
     // would show, and later store, values the wheel never reported.
-    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState()
-        || !readDeviceName() || !readFirmwareVersion()) {
+    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState() ||
+        !readDeviceName() || !readFirmwareVersion()) {
         abandonConnection();
         return;
     }

@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSlider>
 #include <QStackedWidget>

@@ -63,9 +63,9 @@ void TestDialogs::realBox_data()
                                           << int(QMessageBox::No) << int(QMessageBox::No);
     QTest::newRow("question, Escape")
         << &dialogs::question << int(QMessageBox::Question) << escape << int(QMessageBox::No);
-    QTest::newRow("information, OK clicked") << &dialogs::information
-                                             << int(QMessageBox::Information)
-                                             << int(QMessageBox::Ok) << int(QMessageBox::Ok);
+    QTest::newRow("information, OK clicked")
+        << &dialogs::information << int(QMessageBox::Information) << int(QMessageBox::Ok)
+        << int(QMessageBox::Ok);
     QTest::newRow("critical, OK clicked") << &dialogs::critical << int(QMessageBox::Critical)
                                           << int(QMessageBox::Ok) << int(QMessageBox::Ok);
 }
