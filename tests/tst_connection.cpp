@@ -146,6 +146,7 @@ void TestConnection::initTestCase()
 
 void TestConnection::cleanup()
 {
+    delays::setTestDivisor(20);
     emu::reset();
     testenv::clearSettings();
     QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput").clear();
@@ -580,6 +581,8 @@ void TestConnection::failedConnectionRead()
     const emu::LedImage leds = ledImage({{0, QColor(255, 0, 0)}});
     wheel->setStoredLeds(leds);
     emu::failFrom(emu::Transfer::GetFeature, readsBefore);
+    // Room for the test to lift the failure before the retry.
+    delays::setTestDivisor(6);
 
     DebugCapture debug;
     MainWindow window;
