@@ -124,11 +124,11 @@ private:
     bool adjustWhite;
     bool hasBattery;
     bool hasBluetooth;
-    // True only while a wheel is open and every read of its connection
-    // succeeded. Anything that writes the wheel's stored settings from the
-    // window's widgets (the silent save on close above all) must do nothing
-    // while it is false: the widgets may then hold values the wheel never
-    // reported.
+    // Set once every read of a connection succeeded; cleared at the start of
+    // every search and when a connection is dropped. Anything that writes the
+    // wheel's stored settings from the window's widgets (the silent save on
+    // close above all) must do nothing while it is false: the widgets may then
+    // hold values the wheel never reported.
     bool connected;
     // The one pending search while no wheel is connected.
     QTimer retryTimer;
