@@ -33,6 +33,7 @@ MainWindow::MainWindow(QWidget *parent)
     , adjustWhite(true)
     , hasBattery(false)
     , hasBluetooth(false)
+    , connected(false)
 {
     qDebug() << "version: v1.15";
     ui->setupUi(this);
@@ -79,6 +80,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->pgUpgrade->hide();
 
     connect(&eventThread, &NolkEvent::deviceDisconnect, this, &MainWindow::onInit);
+    retryTimer.setSingleShot(true);
+    // A coarse timer may fire a retry early.
+    retryTimer.setTimerType(Qt::PreciseTimer);
+    connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
     connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
             &MainWindow::onBTUpdate);
     connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::finished, this, &MainWindow::onBTDone);

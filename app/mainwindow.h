@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QNetworkAccessManager>
 #include <QString>
+#include <QTimer>
 
 class QAbstractButton;
 class QColor;
@@ -79,13 +80,16 @@ private:
 
     // Connection and model profiles
     void showWaitingState();
+    // Stops the reader, closes the wheel and waits for the next search.
+    void abandonConnection();
     void applyModelProfile(const QString &name);
-    void readLedColors();
-    void readPaddleMode();
-    void readPulseWidth();
-    void readClutchState();
-    void readDeviceName();
-    void readFirmwareVersion();
+    // Each read returns false when its transfer failed.
+    bool readLedColors();
+    bool readPaddleMode();
+    bool readPulseWidth();
+    bool readClutchState();
+    bool readDeviceName();
+    bool readFirmwareVersion();
     void updateShifterGroup();
 
     // Live input view and encoder binding
@@ -134,6 +138,14 @@ private:
     bool adjustWhite;
     bool hasBattery;
     bool hasBluetooth;
+    // Set once every read of a connection succeeded; cleared at the start of
+    // every search and when a connection is dropped. Anything that writes the
+    // wheel's stored settings from the window's widgets (the silent save on
+    // close above all) must do nothing while it is false: the widgets may then
+    // hold values the wheel never reported.
+    bool connected;
+    // The one pending search while no wheel is connected.
+    QTimer retryTimer;
     QList<int> releasedInputs;
     // The image the online update downloaded, while it waits for or runs
     // through the upload; empty otherwise. Only this file is ever deleted:
