@@ -33,6 +33,7 @@ MainWindow::MainWindow(QWidget *parent)
     , adjustWhite(true)
     , hasBattery(false)
     , hasBluetooth(false)
+    , connected(false)
 {
     qDebug() << "version: v1.15";
     ui->setupUi(this);
@@ -57,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->pbAutoUpgrade, &QPushButton::clicked, this, &MainWindow::onAutoUpgrade);
     connect(ui->pbClearFlash, &QPushButton::clicked, this, &MainWindow::onClearFlash);
     connect(&upgradeThread, &NolkUpgrade::progress, this, &MainWindow::onProgress);
+    connect(&upgradeThread, &QThread::finished, this, &MainWindow::finishUpload);
     connect(&eventThread, &NolkEvent::eventTrigger, this, &MainWindow::onJoystickEvent);
     connect(ui->pbSaveEnc, &QPushButton::clicked, this, &MainWindow::onSavePageE);
     connect(ui->hsTrigger, &QSlider::valueChanged, this, &MainWindow::onTriggerChanged);
@@ -78,6 +80,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->pgUpgrade->hide();
 
     connect(&eventThread, &NolkEvent::deviceDisconnect, this, &MainWindow::onInit);
+    retryTimer.setSingleShot(true);
+    // A coarse timer may fire a retry early.
+    retryTimer.setTimerType(Qt::PreciseTimer);
+    connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
     connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
             &MainWindow::onBTUpdate);
     connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::finished, this, &MainWindow::onBTDone);
@@ -96,6 +102,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::stopThreads()
 {
+    // The upload is never cut short or destroyed while it runs.
+    upgradeThread.wait();
     // The reader closes the wheel on its way out.
     eventThread.requestInterruption();
     eventThread.wait();
@@ -103,6 +111,8 @@ void MainWindow::stopThreads()
 
 void MainWindow::onClose()
 {
+    if (keepOpenForUpload())
+        return;
     onSavePageP();
     stopThreads();
     close();
@@ -110,6 +120,10 @@ void MainWindow::onClose()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (keepOpenForUpload()) {
+        event->ignore();
+        return;
+    }
     stopThreads();
     event->accept();
 }

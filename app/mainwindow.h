@@ -2,6 +2,7 @@
 #define NOLKSET_MAINWINDOW_H
 
 #include "device/nolkevent.h"
+#include "device/permissionhint.h"
 #include "firmware/nolkupgrade.h"
 
 #include <QBluetoothDeviceDiscoveryAgent>
@@ -10,6 +11,7 @@
 #include <QMainWindow>
 #include <QNetworkAccessManager>
 #include <QString>
+#include <QTimer>
 
 class QAbstractButton;
 class QColor;
@@ -78,13 +80,16 @@ private:
 
     // Connection and model profiles
     void showWaitingState();
+    // Stops the reader, closes the wheel and waits for the next search.
+    void abandonConnection();
     void applyModelProfile(const QString &name);
-    void readLedColors();
-    void readPaddleMode();
-    void readPulseWidth();
-    void readClutchState();
-    void readDeviceName();
-    void readFirmwareVersion();
+    // Each read returns false when its transfer failed.
+    bool readLedColors();
+    bool readPaddleMode();
+    bool readPulseWidth();
+    bool readClutchState();
+    bool readDeviceName();
+    bool readFirmwareVersion();
     void updateShifterGroup();
 
     // Live input view and encoder binding
@@ -93,9 +98,22 @@ private:
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);
+    void writeAxisCalibration(int axis);
+    void calibrateAxis(int axis, bool checked);
 
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
+    QColor ledButtonColor(QAbstractButton *button, bool whiteCorrection) const;
+    // True when the wheel took every report sent.
+    bool sendLedColors(bool store);
+
+    // Manual update and flash clearing
+    void resetUpgrade();
+    // Runs once the upload thread has ended, however it ended.
+    void finishUpload();
+    // Tells the user the window stays open while an upload runs: closing
+    // would leave the wheel with half an image.
+    bool keepOpenForUpload();
 
     Ui::MainWindow *ui;
     double dragX;
@@ -120,11 +138,21 @@ private:
     bool adjustWhite;
     bool hasBattery;
     bool hasBluetooth;
+    // Set once every read of a connection succeeded; cleared at the start of
+    // every search and when a connection is dropped. Anything that writes the
+    // wheel's stored settings from the window's widgets (the silent save on
+    // close above all) must do nothing while it is false: the widgets may then
+    // hold values the wheel never reported.
+    bool connected;
+    // The one pending search while no wheel is connected.
+    QTimer retryTimer;
     QList<int> releasedInputs;
     // The image the online update downloaded, while it waits for or runs
     // through the upload; empty otherwise. Only this file is ever deleted:
     // a file the user picked is theirs, wherever it lies.
     QString downloadedFirmware;
+    // Tells once per run of a wheel on the bus that no search could open.
+    PermissionHint permissionHint;
 };
 
 #endif

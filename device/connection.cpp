@@ -45,6 +45,8 @@ void moveWidgets(QWidget *page, const std::vector<WidgetPosition> &positions)
 
 void MainWindow::onInit()
 {
+    connected = false;
+    retryTimer.stop();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait();
@@ -61,28 +63,50 @@ void MainWindow::onInit()
     }
     if (productId == 0) {
         showWaitingState();
-        QTimer::singleShot(delays::ms(delays::ReconnectMs), this, &MainWindow::onInit);
+        permissionHint.check(this);
+        retryTimer.start(delays::ms(delays::ReconnectMs));
         return;
     }
 
     eventThread.start();
     ui->pbStatus->hide();
-    readLedColors();
-    readPaddleMode();
-    readPulseWidth();
-    readClutchState();
-    readDeviceName();
-    readFirmwareVersion();
+    // A connection is all or nothing: half the wheel's state in the window
+    // would show, and later store, values the wheel never reported.
+    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState() ||
+        !readDeviceName() || !readFirmwareVersion()) {
+        abandonConnection();
+        return;
+    }
+    connected = true;
     readAxisCalibration(3);
     ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
     readAxisCalibration(2);
     ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
     loadEncoderBinding();
-    QTimer::singleShot(0, ui->pbS1, &QPushButton::click);
+    // Queued after every read, and skipped when a later search has dropped
+    // this connection by the time they run.
+    const auto whileConnected = [this](auto act) {
+        QTimer::singleShot(0, this, [this, act] {
+            if (connected)
+                act();
+        });
+    };
+    whileConnected([this] { onClutchStatus(); });
+    whileConnected([this] { ui->pbS1->click(); });
     if (hasBluetooth)
-        QTimer::singleShot(0, this, &MainWindow::onBTScan);
+        whileConnected([this] { onBTScan(); });
     if (hasBattery)
-        QTimer::singleShot(0, this, &MainWindow::onBatScan);
+        whileConnected([this] { onBatScan(); });
+}
+
+void MainWindow::abandonConnection()
+{
+    connected = false;
+    eventThread.requestInterruption();
+    eventThread.wait();
+    HidLink::instance().close();
+    showWaitingState();
+    retryTimer.start(delays::ms(delays::ReconnectMs));
 }
 
 void MainWindow::showWaitingState()
@@ -105,13 +129,13 @@ void MainWindow::showWaitingState()
     ui->lbVersion->hide();
 }
 
-void MainWindow::readLedColors()
+bool MainWindow::readLedColors()
 {
     ledimage::Image image{};
     for (std::size_t block = 0; block < protocol::LedBlockCount; ++block) {
         const auto answer = ask(protocol::query(static_cast<std::uint8_t>(protocol::item::LedBlock0 + block)));
         if (!answer)
-            return;
+            return false;
         ledimage::setImageBlock(image, block, protocol::ledBlockAnswer(*answer));
     }
     const ledimage::Channels channels = ledimage::unpack(image);
@@ -121,13 +145,14 @@ void MainWindow::readLedColors()
         if (button)
             setLedButtonColor(button, color);
     }
+    return true;
 }
 
-void MainWindow::readPaddleMode()
+bool MainWindow::readPaddleMode()
 {
     const auto answer = ask(protocol::query(protocol::item::PaddleMode));
     if (!answer)
-        return;
+        return false;
     const std::uint8_t value = protocol::paddleModeAnswer(*answer);
     ui->hsBite->setStatusTip(QString::number(value));
     const protocol::PaddleMode mode = protocol::decodePaddleMode(value);
@@ -143,49 +168,54 @@ void MainWindow::readPaddleMode()
         break;
     }
     ui->hsBite->setValue(mode.bitePoint);
+    return true;
 }
 
-void MainWindow::readPulseWidth()
+bool MainWindow::readPulseWidth()
 {
-    if (const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth))) {
-        const std::int32_t width = protocol::pulseWidthAnswer(*answer);
-        if (width >= 0)
-            ui->hsTrigger->setValue(width);
-    }
+    const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth));
+    if (!answer)
+        return false;
+    const std::int32_t width = protocol::pulseWidthAnswer(*answer);
+    if (width >= 0)
+        ui->hsTrigger->setValue(width);
     ui->hsTrigger->setStatusTip(QString::number(ui->hsTrigger->value()));
+    return true;
 }
 
-void MainWindow::readClutchState()
+bool MainWindow::readClutchState()
 {
     const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
     if (!answer)
-        return;
+        return false;
     ui->cbClutch->setChecked(protocol::clutchAnswer(*answer));
-    QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
+    return true;
 }
 
-void MainWindow::readDeviceName()
+bool MainWindow::readDeviceName()
 {
     const auto answer = ask(protocol::query(protocol::item::DeviceName));
     if (!answer)
-        return;
+        return false;
     const std::optional<QString> name = protocol::deviceNameAnswer(*answer);
     if (!name)
-        return;
+        return true;
     deviceName = *name;
     applyModelProfile(deviceName);
     ui->lbHead->setText(tr("NOLK CONTROLS ") + deviceName);
+    return true;
 }
 
-void MainWindow::readFirmwareVersion()
+bool MainWindow::readFirmwareVersion()
 {
     const auto answer = ask(protocol::query(protocol::item::FirmwareVersion));
     if (!answer)
-        return;
+        return false;
     const QString line = tr("Firmware Version:") + protocol::firmwareVersionAnswer(*answer);
     ui->lbVersion->setText(line);
     ui->lbVersion->show();
     qDebug().noquote() << line;
+    return true;
 }
 
 void MainWindow::applyModelProfile(const QString &name)

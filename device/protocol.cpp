@@ -110,6 +110,13 @@ Report pulseWidthWrite(std::int32_t milliseconds, bool store)
     return parameterWrite(param::PulseWidth, milliseconds, store);
 }
 
+std::optional<Report> pulseWidthSave(std::int32_t milliseconds, std::int32_t lastStored)
+{
+    if (milliseconds == lastStored)
+        return std::nullopt;
+    return pulseWidthWrite(milliseconds, true);
+}
+
 Report liveClutch(bool on)
 {
     return parameterWrite(param::ClutchEnable, on ? ClutchOnValue : ClutchOffValue, false);

@@ -122,6 +122,9 @@ Report parameterWrite(std::uint8_t parameter, std::int32_t value, bool store);
 Report shifterTeachStart(std::uint8_t parameter);
 Report shifterTeachFinish(std::uint8_t parameter);
 Report pulseWidthWrite(std::int32_t milliseconds, bool store);
+// The stored pulse width write when the value differs from the one last
+// stored; nothing when the wheel already keeps it.
+std::optional<Report> pulseWidthSave(std::int32_t milliseconds, std::int32_t lastStored);
 Report liveClutch(bool on);
 // Turns the clutch answer held in the buffer into the stored clutch write;
 // bytes 8 to 19 keep what the answer left there.

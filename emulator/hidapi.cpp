@@ -205,8 +205,13 @@ hid_device *hid_open(unsigned short vendor_id, unsigned short product_id,
         core.advance(Clock::now());
         if (matches(core, vendor_id, product_id) &&
             (serial_number == nullptr || core.serial() == serial_number)) {
+            // hidapi opens the first match only, and gives up when it refuses.
             if (b.logEnabled)
-                b.opens.push_back({vendor_id, product_id, true, Clock::now()});
+                b.opens.push_back({vendor_id, product_id, core.openable, Clock::now()});
+            if (!core.openable) {
+                b.lastError = L"Permission denied";
+                return nullptr;
+            }
             return openHandle(b, wheel);
         }
     }
@@ -223,8 +228,13 @@ hid_device *hid_open_path(const char *path)
     for (const auto &wheel : b.wheels) {
         WheelCore &core = wheel->core();
         core.advance(Clock::now());
-        if (path != nullptr && core.isPresent() && pathOf(core) == path)
+        if (path != nullptr && core.isPresent() && pathOf(core) == path) {
+            if (!core.openable) {
+                b.lastError = L"Permission denied";
+                return nullptr;
+            }
             return openHandle(b, wheel);
+        }
     }
     b.lastError = L"No such device";
     return nullptr;

@@ -68,6 +68,16 @@ bool Wheel::isPresent() const
     return locked(*d, [](detail::WheelCore &core) { return core.isPresent(); });
 }
 
+void Wheel::setOpenable(bool openable)
+{
+    locked(*d, [openable](detail::WheelCore &core) { core.openable = openable; });
+}
+
+bool Wheel::isOpenable() const
+{
+    return locked(*d, [](detail::WheelCore &core) { return core.openable; });
+}
+
 std::string Wheel::name() const
 {
     return locked(*d, [](detail::WheelCore &core) { return core.name; });

@@ -81,6 +81,7 @@ public:
     std::vector<std::uint8_t> lastImage;
     int imagesWritten = 0;
     int imagesRejected = 0;
+    bool openable = true;
 
 private:
     struct Teaching

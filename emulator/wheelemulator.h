@@ -111,6 +111,11 @@ public:
     bool isPlugged() const;
     // Plugged and not restarting after a firmware update: hid_open finds it.
     bool isPresent() const;
+    // A wheel that cannot be opened stays on the bus and in hid_enumerate,
+    // but hid_open and hid_open_path fail on it, as on a hidraw node the user
+    // has no permission for or another program holds.
+    void setOpenable(bool openable);
+    bool isOpenable() const;
 
     std::string name() const;
     void setName(const std::string &name);

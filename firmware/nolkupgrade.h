@@ -5,7 +5,8 @@
 #include <QThread>
 
 // Writes a firmware image file into the open wheel and reports progress in
-// whole percent.
+// whole percent: 0 to 95 while the image streams, 97 to 100 while the wheel
+// writes it, a negative value when the upload failed and was stopped.
 class NolkUpgrade : public QThread
 {
     Q_OBJECT

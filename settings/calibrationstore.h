@@ -15,11 +15,18 @@ namespace calibrationstore {
 
 constexpr int ValueSize = 12;
 
+// DirectInput axis numbers of the two paddles.
+constexpr int AxisR = 2;
+constexpr int AxisL = 3;
+
 struct AxisRange
 {
     std::uint32_t minimum;
     std::uint32_t maximum;
 };
+
+// What an axis without a kept calibration reads as.
+constexpr AxisRange Uncalibrated{0, 4096};
 
 // System\...\VID_7B3E&PID_2007\Calibration\0\Type\Axes\3 for product 0x2007, axis 3.
 QString keyPath(int productId, int axis);
@@ -29,11 +36,16 @@ QByteArray encode(const AxisRange &range);
 // A value shorter than 12 bytes reads as far as it goes, the rest as zero.
 AxisRange decode(const QByteArray &value);
 
-// Nothing when the key or value is absent, of another type, or longer than
-// 12 bytes.
+// The kept calibration of the axis, or Uncalibrated when none can be read.
+AxisRange load(int productId, int axis);
+// False when the value could not be kept.
+bool save(int productId, int axis, const AxisRange &range);
+
+// The platform's store. Nothing when the key or value is absent, of another
+// type than binary, or longer than 12 bytes.
 std::optional<QByteArray> read(const QString &path);
-// Failures are silent: the calibration simply stays unwritten.
-void write(const QString &path, const QByteArray &value);
+// Opens the key or creates it with its parents, then sets the value.
+bool write(const QString &path, const QByteArray &value);
 
 } // namespace calibrationstore
 

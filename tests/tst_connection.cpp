@@ -1,5 +1,6 @@
 #include "app/delays.h"
 #include "app/mainwindow.h"
+#include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
@@ -10,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSlider>
 #include <QStackedWidget>
@@ -73,6 +75,28 @@ int queriesOf(std::uint8_t item)
     return count;
 }
 
+// Widget positions written "name x,y; name x,y".
+QMap<QString, QPoint> spots(const QString &text)
+{
+    QMap<QString, QPoint> positions;
+    for (const QString &spot : text.split(QLatin1Char(';'))) {
+        const QStringList parts = spot.simplified().split(QRegularExpression("[ ,]"));
+        positions.insert(parts[0], QPoint(parts[1].toInt(), parts[2].toInt()));
+    }
+    return positions;
+}
+
+// Answers the window got, or queries whose answer failed.
+int queries(bool answered)
+{
+    int count = 0;
+    for (const emu::LogEntry &entry : emu::log()) {
+        if (entry.kind == emu::Transfer::GetFeature && (entry.result >= 0) == answered)
+            ++count;
+    }
+    return count;
+}
+
 int inputsRead()
 {
     int count = 0;
@@ -101,6 +125,7 @@ private slots:
     void storedStateShown_data();
     void storedStateShown();
     void nameWithoutEchoKeepsWaitingLook();
+    void nameMatchingNoProfile_data();
     void nameMatchingNoProfile();
     void ralkaAfterDemtaStoresExtraShifterOff();
     void ledColoursPaintedAtConnection();
@@ -110,6 +135,8 @@ private slots:
     void twoPendingSearches();
     void unplugDuringConnectionReads_data();
     void unplugDuringConnectionReads();
+    void failedConnectionRead_data();
+    void failedConnectionRead();
 };
 
 void TestConnection::initTestCase()
@@ -119,6 +146,7 @@ void TestConnection::initTestCase()
 
 void TestConnection::cleanup()
 {
+    delays::setTestDivisor(20);
     emu::reset();
     testenv::clearSettings();
     QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput").clear();
@@ -178,24 +206,38 @@ void TestConnection::modelProfile_data()
     QTest::addColumn<bool>("dotsShown");
     QTest::addColumn<bool>("shifterOption");
     QTest::addColumn<bool>("wireless");
-    QTest::addColumn<QPoint>("pbIB14");
-    QTest::addColumn<QPoint>("pbB14");
-    QTest::addColumn<QPoint>("lbEnc");
-    QTest::addColumn<QPoint>("pbID1L");
+    QTest::addColumn<QString>("positions");
 
-    // SOVIN leaves the LED page as the form made it: DEMTA's picture, dots shown.
+    // Each indicator at its own control, a few of every family per model; the
+    // fifth and sixth rows cross between the INPUTS and the LED page. SOVIN
+    // leaves the LED page and the first two encoders as the form made them:
+    // DEMTA's picture and places, dots shown.
     QTest::newRow("RALKA") << Model::Ralka << "border-image: url(:/img/back.ralka.png)"
                            << "border-image: url(:/img/back.ralka.png)" << true << false << false
-                           << true << QPoint(497, 272) << QPoint(512, 321) << QPoint(290, 10)
-                           << QPoint(299, 122);
+                           << true
+                           << "lbEnc 290,10; pbSWR 546,37; pbIB1 149,35; pbIB3 237,140; "
+                              "pbIB5 241,272; pbIB10 528,66; pbIB12 472,222; pbIB13 512,321; "
+                              "pbIB14 497,272; pbID1L 299,122; pbID1R 299,122; pbID2R 436,122; "
+                              "pbID3L 299,279; pbID6R 625,70; pbID8L 540,110; pbJsL1 214,195; "
+                              "pbJsRC 523,195; pbB4 266,222; pbB13 497,272; pbB14 512,321; "
+                              "pbD16 299,279; pbD23 436,122; pbD3 200,110";
     QTest::newRow("DEMTA") << Model::Demta << "border-image: url(:/img/back.demta.png)"
                            << "border-image: url(:/img/back.demta.png)" << true << true << true
-                           << false << QPoint(495, 283) << QPoint(510, 330) << QPoint(290, 70)
-                           << QPoint(326, 200);
+                           << false
+                           << "lbEnc 290,70; pbSWL 195,51; pbIB2 212,79; pbIB4 267,233; "
+                              "pbIB6 228,330; pbIB9 587,49; pbIB11 498,152; pbIB13 510,330; "
+                              "pbIB14 495,283; pbID1R 326,200; pbID2L 410,200; pbID4R 436,289; "
+                              "pbID5L 110,85; pbID7R 195,123; pbJsLL 216,207; pbJsR4 521,207; "
+                              "pbB1 151,49; pbB12 471,233; pbB13 495,283; pbB14 510,330; "
+                              "pbD13 326,200; pbD26 436,289; pbD4 545,123";
     QTest::newRow("SOVIN") << Model::Sovin << "border-image: url(:/img/back.sovin.png)"
                            << "border-image: url(:/img/back.demta.png);" << false << true << false
-                           << true << QPoint(482, 227) << QPoint(490, 270) << QPoint(290, 10)
-                           << QPoint(326, 200);
+                           << true
+                           << "lbEnc 290,10; hsTrigger 309,40; pbSWL 169,39; pbSWR 569,39; "
+                              "pbIB1 120,28; pbIB3 239,109; pbIB5 256,227; pbIB10 517,56; "
+                              "pbIB12 464,164; pbIB13 488,282; pbIB14 482,227; pbID1L 326,200; "
+                              "pbID3L 308,236; pbID4R 429,236; pbID7L 200,100; pbID8R 540,100; "
+                              "pbJsL2 217,166; pbJsRR 520,166; pbB14 490,270";
 }
 
 void TestConnection::modelProfile()
@@ -207,10 +249,7 @@ void TestConnection::modelProfile()
     QFETCH(bool, dotsShown);
     QFETCH(bool, shifterOption);
     QFETCH(bool, wireless);
-    QFETCH(QPoint, pbIB14);
-    QFETCH(QPoint, pbB14);
-    QFETCH(QPoint, lbEnc);
-    QFETCH(QPoint, pbID1L);
+    QFETCH(QString, positions);
 
     emu::plug(model);
     MainWindow window;
@@ -224,11 +263,12 @@ void TestConnection::modelProfile()
     QCOMPARE(!child<QRadioButton>(window, "cbShifter")->isHidden(), shifterOption);
     QCOMPARE(!child<QLabel>(window, "lbBTStatus")->isHidden(), wireless);
     QCOMPARE(!child<QLabel>(window, "lbBatStatus")->isHidden(), wireless);
-    QCOMPARE(child<QPushButton>(window, "pbIB14")->pos(), pbIB14);
-    QCOMPARE(child<QPushButton>(window, "pbB14")->pos(), pbB14);
-    QCOMPARE(child<QLabel>(window, "lbEnc")->pos(), lbEnc);
-    QCOMPARE(child<QPushButton>(window, "pbID1L")->pos(), pbID1L);
-    QCOMPARE(child<QPushButton>(window, "pbID1R")->pos(), pbID1L);
+    const QMap<QString, QPoint> expected = spots(positions);
+    for (auto spot = expected.begin(); spot != expected.end(); ++spot) {
+        const QWidget *widget = window.findChild<QWidget *>(spot.key());
+        QVERIFY2(widget, qPrintable(spot.key()));
+        QVERIFY2(widget->pos() == spot.value(), qPrintable(spot.key()));
+    }
 
     QVERIFY(child<QPushButton>(window, "pbISW1")->isHidden());
     QVERIFY(child<QPushButton>(window, "pbISW2")->isHidden());
@@ -314,10 +354,18 @@ void TestConnection::nameWithoutEchoKeepsWaitingLook()
     QTRY_VERIFY(inputsRead() > 0);
 }
 
+void TestConnection::nameMatchingNoProfile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no model name") << "NOLK PROTOTYPE";
+    QTest::newRow("model name in lower case") << "nolk ralka wheel";
+}
+
 void TestConnection::nameMatchingNoProfile()
 {
+    QFETCH(QString, name);
     auto wheel = emu::plug(Model::Ralka);
-    wheel->setName("NOLK PROTOTYPE");
+    wheel->setName(name.toStdString());
     MainWindow window;
     QTRY_VERIFY(windowlook::isConnected(window));
     QVERIFY(child<QPushButton>(window, "pbS2")->isEnabled());
@@ -359,9 +407,20 @@ void TestConnection::ledColoursPaintedAtConnection()
                                    {16, QColor(16, 32, 48)},
                                    {25, QColor(160, 0, 0)},
                                    {37, QColor(0, 255, 0)},
-                                   {42, QColor(0, 0, 80)}}));
+                                   {42, QColor(0, 0, 80)},
+                                   {43, QColor(255, 0, 255)}}));
     MainWindow window;
+    // The page's other buttons keep the form's look; slots past 42 paint nothing.
+    QMap<QString, QString> formStyles;
+    for (QPushButton *button : child<QWidget>(window, "page2")->findChildren<QPushButton *>()) {
+        if (!button->objectName().contains(QRegularExpression("^pb[BDT]")))
+            formStyles.insert(button->objectName(), button->styleSheet());
+    }
+    QVERIFY(formStyles.contains("pbSave"));
     QTRY_VERIFY(windowlook::isConnected(window));
+    for (auto form = formStyles.begin(); form != formStyles.end(); ++form)
+        QVERIFY2(child<QPushButton>(window, qPrintable(form.key()))->styleSheet() == form.value(),
+                 qPrintable(form.key()));
     QCOMPARE(buttonColor(window, "pbB1"), QStringLiteral("rgb(255,0,0)"));
     QCOMPARE(buttonColor(window, "pbB9"), QStringLiteral("rgb(0,0,255)"));
     // The corrected white the wheel keeps (8, 15, 12) is shown as white.
@@ -432,7 +491,7 @@ void TestConnection::wheelBackBeforeLossIsHandled()
 
 void TestConnection::twoPendingSearches()
 {
-    emu::plug(Model::Demta);
+    auto wheel = emu::plug(Model::Demta);
     MainWindow window;
     QTRY_VERIFY(windowlook::isConnected(window));
     emu::clearLog();
@@ -441,6 +500,16 @@ void TestConnection::twoPendingSearches()
     QTRY_COMPARE(queriesOf(0x09), 2);
     QTRY_VERIFY(windowlook::isConnected(window));
     QCOMPARE(emu::misuseCount(), 0);
+
+    // The reader of the earlier connection has ended before the wheel was
+    // opened again: the new one runs on the open wheel.
+    QTest::qWait(50);
+    QVERIFY(HidLink::instance().isOpen());
+    for (int input = 0; input < 3; ++input) {
+        emu::clearLog();
+        wheel->setHeld(input, true);
+        QTRY_VERIFY(inputsRead() > 0);
+    }
 }
 
 void TestConnection::unplugDuringConnectionReads_data()
@@ -482,6 +551,70 @@ void TestConnection::unplugDuringConnectionReads()
     else
         QTRY_VERIFY2(windowlook::isWaiting(window), qPrintable(windowlook::describe(window)));
     QCOMPARE(emu::misuseCount(), 0);
+}
+
+void TestConnection::failedConnectionRead_data()
+{
+    QTest::addColumn<int>("readsBefore");
+    QTest::addColumn<bool>("closeWhileWaiting");
+    const std::pair<const char *, int> queries[] = {{"LED block 2", 2}, {"paddle mode", 4},
+                                                    {"pulse width", 5}, {"clutch", 6},
+                                                    {"name", 7},        {"version", 8}};
+    for (const auto &[query, before] : queries) {
+        QTest::addRow("%s fails, retried", query) << before << false;
+        QTest::addRow("%s fails, window closed", query) << before << true;
+    }
+}
+
+// A connection whose query fails drops the wheel and searches again as if
+// none had been found; a half-read wheel is never shown as connected.
+void TestConnection::failedConnectionRead()
+{
+    QFETCH(int, readsBefore);
+    QFETCH(bool, closeWhileWaiting);
+    auto wheel = emu::plug(Model::Demta);
+    emu::Settings stored = wheel->stored();
+    stored.paddleMode = 150;
+    stored.pulseWidth = 180;
+    stored.clutch = 1;
+    wheel->setStored(stored);
+    const emu::LedImage leds = ledImage({{0, QColor(255, 0, 0)}});
+    wheel->setStoredLeds(leds);
+    emu::failFrom(emu::Transfer::GetFeature, readsBefore);
+    // Room for the test to lift the failure before the retry.
+    delays::setTestDivisor(6);
+
+    DebugCapture debug;
+    MainWindow window;
+    window.show();
+    QTRY_VERIFY(queries(false) == 1);
+    emu::clearFailures();
+    QVERIFY(!HidLink::instance().isOpen());
+    QCOMPARE(debug.count("joystick event thread done."), 1);
+    QCOMPARE(queries(true), readsBefore);
+    QTRY_VERIFY2(windowlook::isWaiting(window), qPrintable(windowlook::describe(window)));
+
+    if (closeWhileWaiting) {
+        child<QPushButton>(window, "pbClose")->click();
+        QVERIFY(!window.isVisible());
+        QVERIFY(wheel->stored() == stored);
+        QVERIFY(wheel->storedLeds() == leds);
+        for (const emu::LogEntry &entry : emu::log())
+            QVERIFY(entry.kind != emu::Transfer::SendFeature || entry.bytes[1] == 0x0B);
+        return;
+    }
+    QTRY_VERIFY2(windowlook::isConnected(window), qPrintable(windowlook::describe(window)));
+    QVERIFY(child<QRadioButton>(window, "rbPadR")->isChecked());
+    QCOMPARE(child<QSlider>(window, "hsBite")->value(), 49);
+    QCOMPARE(child<QSlider>(window, "hsBite")->statusTip(), QStringLiteral("150"));
+    QCOMPARE(child<QSlider>(window, "hsTrigger")->statusTip(), QStringLiteral("180"));
+    QVERIFY(child<QRadioButton>(window, "cbClutch")->isChecked());
+    QCOMPARE(buttonColor(window, "pbB1"), QStringLiteral("rgb(255,0,0)"));
+    QVERIFY(child<QLabel>(window, "lbHead")->text().endsWith("DEMTA"));
+    QVERIFY(child<QLabel>(window, "lbVersion")->text().startsWith("Firmware Version:\t"));
+    QVERIFY(HidLink::instance().isOpen());
+    wheel->setHeld(0, true);
+    QTRY_VERIFY(inputsRead() > 0);
 }
 
 QTEST_MAIN(TestConnection)

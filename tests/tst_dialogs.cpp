@@ -30,8 +30,8 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void realQuestionBox_data();
-    void realQuestionBox();
+    void realBox_data();
+    void realBox();
     void scriptedBoxesAreRecorded();
     void scriptedDefaultsAreSafe();
 };
@@ -47,38 +47,54 @@ void TestDialogs::cleanup()
     dialogs::script::reset();
 }
 
-void TestDialogs::realQuestionBox_data()
+using ShowBox = QMessageBox::StandardButton (*)(QWidget *, const QString &, const QString &);
+Q_DECLARE_METATYPE(ShowBox)
+
+void TestDialogs::realBox_data()
 {
-    QTest::addColumn<int>("action");
+    QTest::addColumn<ShowBox>("show");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("press");
     QTest::addColumn<int>("answer");
-    QTest::newRow("Yes clicked") << 0 << int(QMessageBox::Yes);
-    QTest::newRow("No clicked") << 1 << int(QMessageBox::No);
-    QTest::newRow("Escape") << 2 << int(QMessageBox::No);
+    const int escape = -1;
+    QTest::newRow("question, Yes clicked") << &dialogs::question << int(QMessageBox::Question)
+                                           << int(QMessageBox::Yes) << int(QMessageBox::Yes);
+    QTest::newRow("question, No clicked") << &dialogs::question << int(QMessageBox::Question)
+                                          << int(QMessageBox::No) << int(QMessageBox::No);
+    QTest::newRow("question, Escape")
+        << &dialogs::question << int(QMessageBox::Question) << escape << int(QMessageBox::No);
+    QTest::newRow("information, OK clicked")
+        << &dialogs::information << int(QMessageBox::Information) << int(QMessageBox::Ok)
+        << int(QMessageBox::Ok);
+    QTest::newRow("critical, OK clicked") << &dialogs::critical << int(QMessageBox::Critical)
+                                          << int(QMessageBox::Ok) << int(QMessageBox::Ok);
 }
 
-void TestDialogs::realQuestionBox()
+void TestDialogs::realBox()
 {
-    QFETCH(int, action);
+    QFETCH(ShowBox, show);
+    QFETCH(int, icon);
+    QFETCH(int, press);
     QFETCH(int, answer);
     dialogs::script::setEnabled(false);
 
     QString title;
     QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int shownIcon = QMessageBox::NoIcon;
     whenBoxShown([&](QMessageBox *box) {
         title = box->windowTitle();
         text = box->text();
-        icon = box->icon();
-        if (action == 2)
+        shownIcon = box->icon();
+        if (press < 0)
             QTest::keyClick(box, Qt::Key_Escape);
         else
-            box->button(action == 0 ? QMessageBox::Yes : QMessageBox::No)->click();
+            box->button(QMessageBox::StandardButton(press))->click();
     });
-    const auto result = dialogs::question(nullptr, "Update", "A new firmware is available, update now?");
+    const auto result = show(nullptr, "Update", "A new firmware is available.");
     QCOMPARE(int(result), answer);
     QCOMPARE(title, QStringLiteral("Update"));
-    QCOMPARE(text, QStringLiteral("A new firmware is available, update now?"));
-    QCOMPARE(icon, QMessageBox::Question);
+    QCOMPARE(text, QStringLiteral("A new firmware is available."));
+    QCOMPARE(shownIcon, icon);
     QVERIFY(dialogs::script::boxes().isEmpty());
 }
 

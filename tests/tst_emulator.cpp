@@ -89,6 +89,7 @@ private slots:
     void inputReports();
     void firmwareUpdate();
     void unplugging();
+    void unopenableWheel();
     void failureInjection();
     void log();
 
@@ -287,6 +288,25 @@ void TestEmulator::unplugging()
     wheel->replug();
     QCOMPARE(send(device, {0x02, 0x0B, 0x0D}), -1);
     QCOMPARE(hex(query(open(0x2007), {0x02, 0x0B, 0x0C, 0x04})), hex(report("020C0450")));
+}
+
+// An unopenable wheel is still listed but refuses every open; as in hidapi,
+// hid_open gives up on the first match. The handle it had keeps working.
+void TestEmulator::unopenableWheel()
+{
+    emu::plug(emu::Model::Demta, 0x2007);
+    wheel->setOpenable(false);
+    hid_device_info *listed = hid_enumerate(Vendor, 0x2007);
+    QVERIFY(listed && listed->next);
+    const std::string path = listed->path;
+    hid_free_enumeration(listed);
+    QVERIFY(hid_open(Vendor, 0x2007, nullptr) == nullptr);
+    QVERIFY(hid_open_path(path.c_str()) == nullptr);
+    QCOMPARE(QString::fromWCharArray(hid_error(nullptr)), QStringLiteral("Permission denied"));
+    QCOMPARE(send(device, {0x02, 0x0B, 0x0D}), 20);
+
+    wheel->setOpenable(true);
+    QVERIFY(open(0x2007));
 }
 
 void TestEmulator::failureInjection()

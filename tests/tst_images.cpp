@@ -8,10 +8,8 @@
 
 #include <algorithm>
 
-// The pictures are compiled into the program; style sheets stretch them over
-// their widgets, so their sizes and pixel format are fixed, and every place
-// where the window lights an indicator or offers an LED colour must lie on a
-// control drawn in the model's picture.
+// Every place where the window lights an indicator or offers an LED colour
+// must lie on a control drawn in the model's picture.
 //
 // The drawing tool paints controls only in strong colours and everything else
 // (background, rim, grips, plate, markings) only in neutral greys, so a pixel
@@ -37,8 +35,6 @@ class TestImages : public QObject
 
 private slots:
     void initTestCase() { m_form.setupUi(&m_window); }
-    void resources_data();
-    void resources();
     void spotsLieOnControls_data();
     void spotsLieOnControls();
 
@@ -46,34 +42,6 @@ private:
     QMainWindow m_window;
     Ui::MainWindow m_form;
 };
-
-void TestImages::resources_data()
-{
-    QTest::addColumn<QString>("resource");
-    QTest::addColumn<QSize>("size");
-
-    const std::pair<const char *, QSize> resources[] = {
-        {"img/head", {2000, 131}},       {"img/logo", {128, 128}},        {"img/close", {32, 32}},
-        {"img/closeh", {32, 32}},        {"img/about", {800, 250}},       {"img/min", {32, 32}},
-        {"img/back.ralka", {1280, 720}}, {"img/back.demta", {1280, 720}}, {"img/nolk", {400, 400}},
-        {"img/back.sovin", {1280, 720}}, {"icon/nolkset", {48, 48}}};
-    for (const auto &[name, size] : resources)
-        QTest::newRow(name) << QStringLiteral(":/%1.png").arg(QLatin1String(name)) << size;
-}
-
-// 8-bit RGBA is bit depth 8 and colour type 6 in the IHDR chunk, which a
-// PNG file starts with.
-void TestImages::resources()
-{
-    QFETCH(QString, resource);
-    QFETCH(QSize, size);
-
-    QFile file(resource);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(resource));
-    const QByteArray bytes = file.readAll();
-    QCOMPARE(bytes.mid(24, 2).toHex(), QByteArray("0806"));
-    QCOMPARE(QImage::fromData(bytes, "PNG").size(), size);
-}
 
 void TestImages::spotsLieOnControls_data()
 {

@@ -49,7 +49,6 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void fixedSize();
     void waitingStateAfterConstruction();
     void sidebarShowsPageOfClickedButton_data();
     void sidebarShowsPageOfClickedButton();
@@ -60,7 +59,6 @@ private slots:
     void dragDropsFractionsWithoutAccumulating();
     void dragWorksAtNegativeScreenCoordinates();
     void onlyLeftButtonDrags();
-    void objectNameConventions();
     void textsPassThroughTranslation();
     void closingStopsReader_data();
     void closingStopsReader();
@@ -76,18 +74,6 @@ void TestMainWindow::cleanup()
 {
     emu::reset();
     testenv::clearSettings();
-}
-
-void TestMainWindow::fixedSize()
-{
-    MainWindow window;
-    QCOMPARE(window.size(), QSize(900, 500));
-    QCOMPARE(window.minimumSize(), QSize(900, 500));
-    QCOMPARE(window.maximumSize(), QSize(900, 500));
-    QCOMPARE(window.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
-    QCOMPARE(window.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
-    window.resize(1200, 800);
-    QCOMPARE(window.size(), QSize(900, 500));
 }
 
 void TestMainWindow::waitingStateAfterConstruction()
@@ -240,30 +226,6 @@ void TestMainWindow::onlyLeftButtonDrags()
     sendMouse(window, QEvent::MouseMove, QPointF(40, 40), QPointF(140, 140), Qt::NoButton,
               Qt::LeftButton);
     QCOMPARE(window.pos(), start);
-}
-
-void TestMainWindow::objectNameConventions()
-{
-    MainWindow window;
-    QStringList indicators;
-    for (QWidget *widget : window.findChildren<QWidget *>()) {
-        const QString name = widget->objectName();
-        if (name.startsWith("pbI") || name.startsWith("pbJ") || name.startsWith("pbSW")) {
-            QVERIFY2(qobject_cast<QPushButton *>(widget), qPrintable(name));
-            QCOMPARE(widget->parentWidget()->objectName(), QStringLiteral("page1"));
-            indicators << name;
-        }
-    }
-    QCOMPARE(indicators.size(), 50);
-
-    QStringList dots;
-    for (QWidget *widget : child<QWidget>(window, "page2")->findChildren<QWidget *>()) {
-        if (widget->objectName().startsWith("pbT"))
-            dots << widget->objectName();
-    }
-    QCOMPARE(dots.size(), 17);
-    QVERIFY(dots.contains("pbT11") && dots.contains("pbTL3") && dots.contains("pbTR1"));
-    QCOMPARE(window.objectName(), QStringLiteral("MainWindow"));
 }
 
 void TestMainWindow::textsPassThroughTranslation()

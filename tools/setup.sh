@@ -11,6 +11,7 @@ PACKAGES=(
     libhidapi-dev libgl-dev
     xvfb xauth
     openssl ca-certificates
+    desktop-file-utils appstream g++-mingw-w64-x86-64
     clang libclang-rt-14-dev llvm
 )
 

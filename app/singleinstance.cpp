@@ -1,0 +1,47 @@
+#include "app/singleinstance.h"
+
+#include "app/dialogs.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QStandardPaths>
+
+SingleInstance::SingleInstance(const QString &folder)
+    : lock(folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("nolkset.lock")))
+{
+}
+
+bool SingleInstance::claim()
+{
+    if (lock.tryLock(0))
+        return true;
+    if (lock.error() == QLockFile::LockFailedError)
+        return false;
+    qDebug().noquote() << QStringLiteral("cannot make the lock file %1; running without "
+                                         "checking for another copy")
+                              .arg(lockPath());
+    return true;
+}
+
+QString SingleInstance::lockPath() const
+{
+    return lock.fileName();
+}
+
+QString SingleInstance::defaultFolder()
+{
+#ifdef Q_OS_WIN
+    return QDir::tempPath();
+#else
+    // Empty when Qt can make no private runtime folder; /tmp would be shared
+    // with other users, whose copies must not lock this user out.
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+#endif
+}
+
+void SingleInstance::tellAlreadyRunning()
+{
+    dialogs::information(nullptr, QCoreApplication::translate("MainWindow", "Notify"),
+                         QCoreApplication::translate("MainWindow", "NolkSet is already running."));
+}

@@ -1,0 +1,25 @@
+#include "device/listedwheel.h"
+
+#include "device/protocol.h"
+
+#include <hidapi.h>
+
+#include <algorithm>
+
+std::optional<ListedWheel> findListedWheel()
+{
+    const auto &ids = protocol::ProductIds;
+    std::optional<ListedWheel> first;
+    std::ptrdiff_t firstRank = static_cast<std::ptrdiff_t>(ids.size());
+    hid_device_info *listed = hid_enumerate(protocol::VendorId, 0);
+    for (const hid_device_info *info = listed; info != nullptr; info = info->next) {
+        const std::ptrdiff_t rank =
+            std::find(ids.begin(), ids.end(), info->product_id) - ids.begin();
+        if (rank < firstRank && info->path != nullptr) {
+            firstRank = rank;
+            first = ListedWheel{QString::fromLocal8Bit(info->path), info->product_id};
+        }
+    }
+    hid_free_enumeration(listed);
+    return first;
+}

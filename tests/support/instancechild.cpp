@@ -1,0 +1,34 @@
+// A copy of the tool's start for tst_singleinstance: claims the lock in the
+// user's runtime folder as main does, on an isolated settings store with
+// scripted dialogs and one emulated wheel, then prints what happened:
+//   claimed                    this copy holds the lock (it then exits)
+//   box <title>|<text>         a box the copy showed
+//   opens <n>                  hid_open calls it made
+// Exit code as main's: 1 when another copy runs.
+
+#include "app/dialogs.h"
+#include "app/singleinstance.h"
+#include "emulator/wheelemulator.h"
+#include "support/testenv.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    testenv::isolate();
+    emu::plug(emu::Model::Ralka, 0x2007);
+    QTextStream out(stdout);
+
+    SingleInstance instance;
+    const bool claimed = instance.claim();
+    if (claimed)
+        out << "claimed\n";
+    else
+        SingleInstance::tellAlreadyRunning();
+    for (const dialogs::ShownBox &box : dialogs::script::boxes())
+        out << "box " << box.title << '|' << box.text << '\n';
+    out << "opens " << emu::openAttempts().size() << '\n';
+    return claimed ? 0 : 1;
+}
