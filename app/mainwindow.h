@@ -15,6 +15,7 @@ class QAbstractButton;
 class QColor;
 class QMouseEvent;
 class QCloseEvent;
+class QTimer;
 
 namespace Ui {
 class MainWindow;
@@ -97,6 +98,9 @@ private:
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
 
+    // Wireless status
+    void setUpWirelessLoops();
+
     Ui::MainWindow *ui;
     double dragX;
     double dragY;
@@ -125,6 +129,9 @@ private:
     // through the upload; empty otherwise. Only this file is ever deleted:
     // a file the user picked is theirs, wherever it lies.
     QString downloadedFirmware;
+    // The pending pause of the Bluetooth and of the battery loop.
+    QTimer *btPause = nullptr;
+    QTimer *batteryPause = nullptr;
 };
 
 #endif
