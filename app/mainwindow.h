@@ -17,6 +17,7 @@ class QAbstractButton;
 class QColor;
 class QMouseEvent;
 class QCloseEvent;
+class QTimer;
 
 namespace Ui {
 class MainWindow;
@@ -115,6 +116,9 @@ private:
     // would leave the wheel with half an image.
     bool keepOpenForUpload();
 
+    // Wireless status
+    void setUpWirelessLoops();
+
     Ui::MainWindow *ui;
     double dragX;
     double dragY;
@@ -153,6 +157,9 @@ private:
     QString downloadedFirmware;
     // Tells once per run of a wheel on the bus that no search could open.
     PermissionHint permissionHint;
+    // The pending pause of the Bluetooth and of the battery loop.
+    QTimer *btPause = nullptr;
+    QTimer *batteryPause = nullptr;
 };
 
 #endif
