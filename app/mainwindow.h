@@ -87,6 +87,9 @@ private:
     void readFirmwareVersion();
     void updateShifterGroup();
 
+    // Manual firmware update
+    void resetUpgrade();
+
     // Live input view and encoder binding
     void setEncoderBindState(int state);
     void loadEncoderBinding();
