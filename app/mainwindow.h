@@ -87,9 +87,6 @@ private:
     void readFirmwareVersion();
     void updateShifterGroup();
 
-    // Manual firmware update
-    void resetUpgrade();
-
     // Live input view and encoder binding
     void setEncoderBindState(int state);
     void loadEncoderBinding();
@@ -99,6 +96,9 @@ private:
 
     // LED colours
     void setLedButtonColor(QAbstractButton *button, QColor &color);
+
+    // Manual update and flash clearing
+    void resetUpgrade();
 
     Ui::MainWindow *ui;
     double dragX;
