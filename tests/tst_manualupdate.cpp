@@ -197,8 +197,6 @@ void TestManualUpdate::pathChecks_data()
     QTest::newRow("empty file") << in + "empty.bin" << true;
     QTest::newRow("229,377 bytes") << in + "large.bin" << true;
     QTest::newRow("HTTPS is a file name") << "HTTPS://update.example/ralka.bin" << true;
-    QTest::newRow("https hands over to the download")
-        << "https://update.example/ralka.bin" << false;
 }
 
 void TestManualUpdate::pathChecks()
