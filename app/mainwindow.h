@@ -79,17 +79,30 @@ private:
     // Connection and model profiles
     void showWaitingState();
     void applyModelProfile(const QString &name);
-    void readLedColors();
-    void readPaddleMode();
-    void readPulseWidth();
-    void readClutchState();
-    void readDeviceName();
-    void readFirmwareVersion();
+    // Each read is false when its transfer failed.
+    bool readLedColors();
+    bool readPaddleMode();
+    bool readPulseWidth();
+    bool readClutchState();
+    bool readDeviceName();
+    bool readFirmwareVersion();
     void updateShifterGroup();
+    // True once every connection read of the open wheel went through: only
+    // then do the page's values come from this wheel and may be stored on it.
+    bool connected = false;
 
     // Live input view and encoder binding
     void setEncoderBindState(int state);
+    void captureEncoder();
+    void saveEncoderBinding();
+    void clearEncoderBinding();
     void loadEncoderBinding();
+    // Input i's indicator at position i (null where it has none); found on the
+    // first report.
+    QList<QWidget *> indicators;
+
+    // Paddles, clutch and shifters
+    int paddleModeValue() const;
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);

@@ -51,6 +51,7 @@ void MainWindow::onInit()
     }
     HidLink &link = HidLink::instance();
     link.close();
+    connected = false;
 
     productId = 0;
     for (const std::uint16_t id : protocol::ProductIds) {
@@ -67,12 +68,12 @@ void MainWindow::onInit()
 
     eventThread.start();
     ui->pbStatus->hide();
-    readLedColors();
-    readPaddleMode();
-    readPulseWidth();
-    readClutchState();
-    readDeviceName();
-    readFirmwareVersion();
+    bool complete = readLedColors();
+    complete &= readPaddleMode();
+    complete &= readPulseWidth();
+    complete &= readClutchState();
+    complete &= readDeviceName();
+    complete &= readFirmwareVersion();
     readAxisCalibration(3);
     ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
     readAxisCalibration(2);
@@ -83,10 +84,12 @@ void MainWindow::onInit()
         QTimer::singleShot(0, this, &MainWindow::onBTScan);
     if (hasBattery)
         QTimer::singleShot(0, this, &MainWindow::onBatScan);
+    connected = complete;
 }
 
 void MainWindow::showWaitingState()
 {
+    connected = false;
     for (QWidget *child : ui->page1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (isInputIndicator(child->objectName()))
             child->hide();
@@ -105,13 +108,13 @@ void MainWindow::showWaitingState()
     ui->lbVersion->hide();
 }
 
-void MainWindow::readLedColors()
+bool MainWindow::readLedColors()
 {
     ledimage::Image image{};
     for (std::size_t block = 0; block < protocol::LedBlockCount; ++block) {
         const auto answer = ask(protocol::query(static_cast<std::uint8_t>(protocol::item::LedBlock0 + block)));
         if (!answer)
-            return;
+            return false;
         ledimage::setImageBlock(image, block, protocol::ledBlockAnswer(*answer));
     }
     const ledimage::Channels channels = ledimage::unpack(image);
@@ -121,13 +124,14 @@ void MainWindow::readLedColors()
         if (button)
             setLedButtonColor(button, color);
     }
+    return true;
 }
 
-void MainWindow::readPaddleMode()
+bool MainWindow::readPaddleMode()
 {
     const auto answer = ask(protocol::query(protocol::item::PaddleMode));
     if (!answer)
-        return;
+        return false;
     const std::uint8_t value = protocol::paddleModeAnswer(*answer);
     ui->hsBite->setStatusTip(QString::number(value));
     const protocol::PaddleMode mode = protocol::decodePaddleMode(value);
@@ -143,49 +147,55 @@ void MainWindow::readPaddleMode()
         break;
     }
     ui->hsBite->setValue(mode.bitePoint);
+    return true;
 }
 
-void MainWindow::readPulseWidth()
+bool MainWindow::readPulseWidth()
 {
-    if (const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth))) {
+    const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth));
+    if (answer) {
         const std::int32_t width = protocol::pulseWidthAnswer(*answer);
         if (width >= 0)
             ui->hsTrigger->setValue(width);
     }
     ui->hsTrigger->setStatusTip(QString::number(ui->hsTrigger->value()));
+    return answer.has_value();
 }
 
-void MainWindow::readClutchState()
+bool MainWindow::readClutchState()
 {
     const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
     if (!answer)
-        return;
+        return false;
     ui->cbClutch->setChecked(protocol::clutchAnswer(*answer));
     QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
+    return true;
 }
 
-void MainWindow::readDeviceName()
+bool MainWindow::readDeviceName()
 {
     const auto answer = ask(protocol::query(protocol::item::DeviceName));
     if (!answer)
-        return;
+        return false;
     const std::optional<QString> name = protocol::deviceNameAnswer(*answer);
     if (!name)
-        return;
+        return true;
     deviceName = *name;
     applyModelProfile(deviceName);
     ui->lbHead->setText(tr("NOLK CONTROLS ") + deviceName);
+    return true;
 }
 
-void MainWindow::readFirmwareVersion()
+bool MainWindow::readFirmwareVersion()
 {
     const auto answer = ask(protocol::query(protocol::item::FirmwareVersion));
     if (!answer)
-        return;
+        return false;
     const QString line = tr("Firmware Version:") + protocol::firmwareVersionAnswer(*answer);
     ui->lbVersion->setText(line);
     ui->lbVersion->show();
     qDebug().noquote() << line;
+    return true;
 }
 
 void MainWindow::applyModelProfile(const QString &name)
