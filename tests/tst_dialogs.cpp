@@ -6,22 +6,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
-namespace {
-
-// Acts on the real box once it is up and modal.
-void whenBoxShown(const std::function<void(QMessageBox *)> &act)
-{
-    QTimer::singleShot(0, [act] {
-        QMessageBox *box = nullptr;
-        QTRY_VERIFY((box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
-        act(box);
-    });
-}
-
-} // namespace
-
 class TestDialogs : public QObject
 {
     Q_OBJECT
@@ -78,7 +62,10 @@ void TestDialogs::realBox()
     QString title;
     QString text;
     int shownIcon = QMessageBox::NoIcon;
-    whenBoxShown([&](QMessageBox *box) {
+    // Acts on the real box once it is up and modal.
+    QTimer::singleShot(0, [&] {
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
         title = box->windowTitle();
         text = box->text();
         shownIcon = box->icon();
