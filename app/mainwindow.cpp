@@ -87,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
             &MainWindow::onBTUpdate);
     connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::finished, this, &MainWindow::onBTDone);
+    setUpWirelessLoops();
 
     showWaitingState();
     HidLink::init();

@@ -17,6 +17,7 @@ class QAbstractButton;
 class QColor;
 class QMouseEvent;
 class QCloseEvent;
+class QTimer;
 
 namespace Ui {
 class MainWindow;
@@ -94,7 +95,16 @@ private:
 
     // Live input view and encoder binding
     void setEncoderBindState(int state);
+    void captureEncoder();
+    void saveEncoderBinding();
+    void clearEncoderBinding();
     void loadEncoderBinding();
+    // Input i's indicator at position i (null where it has none); found on the
+    // first report.
+    QList<QWidget *> indicators;
+
+    // Paddles, clutch and shifters
+    int paddleModeValue() const;
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);
@@ -114,6 +124,9 @@ private:
     // Tells the user the window stays open while an upload runs: closing
     // would leave the wheel with half an image.
     bool keepOpenForUpload();
+
+    // Wireless status
+    void setUpWirelessLoops();
 
     Ui::MainWindow *ui;
     double dragX;
@@ -153,6 +166,9 @@ private:
     QString downloadedFirmware;
     // Tells once per run of a wheel on the bus that no search could open.
     PermissionHint permissionHint;
+    // The pending pause of the Bluetooth and of the battery loop.
+    QTimer *btPause = nullptr;
+    QTimer *batteryPause = nullptr;
 };
 
 #endif

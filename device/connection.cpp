@@ -5,15 +5,12 @@
 #include "device/hidlink.h"
 #include "device/modelprofile.h"
 #include "device/protocol.h"
+#include "firmware/updateserver.h"
 #include "settings/ledimage.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
 #include <QTimer>
-
-#ifndef NOLKSET_UPDATE_HOST
-#define NOLKSET_UPDATE_HOST "update.nolkcontrols.example"
-#endif
 
 namespace {
 
@@ -111,6 +108,7 @@ void MainWindow::abandonConnection()
 
 void MainWindow::showWaitingState()
 {
+    connected = false;
     for (QWidget *child : ui->page1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (isInputIndicator(child->objectName()))
             child->hide();
@@ -232,7 +230,7 @@ void MainWindow::applyModelProfile(const QString &name)
     for (const ModelProfile &profile : modelProfiles()) {
         if (!profile.matches(name))
             continue;
-        updateUrl = QStringLiteral("https://") + QLatin1String(NOLKSET_UPDATE_HOST)
+        updateUrl = QStringLiteral("https://") + updateserver::host()
                     + QStringLiteral("/upgrade/") + profile.updateDirectory;
         ui->lbMain->setStyleSheet(profile.mainStyleSheet);
         moveWidgets(ui->page1, profile.inputPositions);

@@ -10,8 +10,10 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -24,6 +26,8 @@ constexpr int StepsPerDetent = 15;
 constexpr int StepsPerPercent = 500;
 constexpr int AxisTop = 4095;
 constexpr int AxisStride = 64;
+// What the wheel reports while its USB cable powers it.
+constexpr std::uint16_t UsbSupply = 5000;
 
 // Plain buttons and switches, pressed one after another.
 constexpr std::array<int, 21> Buttons{0,  6,  7,  8,  9,  10, 11, 12, 15, 20, 21,
@@ -99,15 +103,29 @@ private:
                 wheel->turnEncoder(Encoders[encoder]);
                 encoder = (encoder + 1) % Encoders.size();
             }
-            if (step % StepsPerPercent == 0) {
-                const std::uint8_t charge = wheel->batteryCharge();
-                wheel->setBattery(charge > 5 ? static_cast<std::uint8_t>(charge - 1) : 100,
-                                  wheel->supplyValue());
-            }
+            if (step % StepsPerPercent == 0)
+                stepBattery();
+        }
+    }
+
+    // One percent less per step; at 5 % the cable goes in for one step,
+    // which charges the battery full, and comes out again.
+    void stepBattery()
+    {
+        const std::uint8_t charge = wheel->batteryCharge();
+        if (supplyOffCable) {
+            wheel->setBattery(100, *supplyOffCable);
+            supplyOffCable.reset();
+        } else if (charge > 5) {
+            wheel->setBattery(static_cast<std::uint8_t>(charge - 1), wheel->supplyValue());
+        } else {
+            supplyOffCable = wheel->supplyValue();
+            wheel->setBattery(charge, UsbSupply);
         }
     }
 
     std::shared_ptr<emu::Wheel> wheel;
+    std::optional<std::uint16_t> supplyOffCable;
     std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;

@@ -1,21 +1,138 @@
 #include "app/mainwindow.h"
 
+#include "app/dialogs.h"
+#include "firmware/downloadedimage.h"
+#include "firmware/updatecheck.h"
+#include "firmware/updateserver.h"
+#include "ui_mainwindow.h"
+
+#include <QDebug>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace {
+
+// Marks the reply that carries a firmware image, so that a second download
+// is not started beside it.
+const char *const ImageReply = "nolkImage";
+
+// Stops a reply whose body grows past limit; it then ends as a failed request.
+void limitBody(QNetworkReply *reply, qint64 limit)
+{
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                     [reply, limit](qint64 received, qint64 total) {
+                         if (received > limit || total > limit)
+                             reply->abort();
+                     });
+}
+
+} // namespace
+
 void MainWindow::onAutoUpgrade()
 {
+    QNetworkReply *reply =
+        network.get(updateserver::request(updateUrl + QStringLiteral("version.json")));
+    limitBody(reply, updatecheck::MaxDocumentBytes);
+    ui->pbAutoUpgrade->setEnabled(false);
+    ui->pbAutoUpgrade->setText(tr("Checking ..."));
+    connect(reply, &QNetworkReply::finished, this, &MainWindow::onUpgradeReady);
 }
 
 void MainWindow::onUpgradeReady()
 {
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    reply->deleteLater();
+    // An error page is no version document, whatever its body holds.
+    const QByteArray body =
+        reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    const std::optional<updatecheck::VersionDocument> document =
+        body.size() <= updatecheck::MaxDocumentBytes ? updatecheck::readVersionDocument(body)
+                                                     : std::nullopt;
+    if (!document) {
+        resetUpgrade();
+        return;
+    }
+    qDebug() << document->object;
+
+    const QString wheelText = ui->lbVersion->text();
+    const QDateTime wheelDate = updatecheck::wheelBuildDate(wheelText);
+    const QDateTime serverDate = updatecheck::serverBuildDate(document->version);
+    if (wheelText.isEmpty() || !wheelDate.isValid() || !serverDate.isValid()) {
+        dialogs::information(this, tr("Update"), tr("No valid device."));
+        resetUpgrade();
+        return;
+    }
+    if (wheelDate >= serverDate) {
+        dialogs::information(this, tr("Update"), tr("Your firmware is already up to date."));
+        resetUpgrade();
+        return;
+    }
+    if (dialogs::question(this, tr("Update"), tr("A new firmware is available, update now?")) !=
+        QMessageBox::Yes) {
+        resetUpgrade();
+        return;
+    }
+    ui->lePath->setText(updateUrl + document->name);
+    ui->lbCurVersion->setText(tr("Version: ") + document->version);
+    ui->lbCurMd5->setText(QStringLiteral("MD5: ") + document->md5);
+    QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
 }
 
 void MainWindow::onNetUpgrade()
 {
+    // One image at a time: a press while an image is on its way or being
+    // written would hand a second file to an upload that cannot take it.
+    if (upgradeThread.isRunning())
+        return;
+    for (const QNetworkReply *running : network.findChildren<QNetworkReply *>()) {
+        if (running->property(ImageReply).toBool() && !running->isFinished())
+            return;
+    }
+    const QString address = ui->lePath->text();
+    if (!address.startsWith(QLatin1String("https://"))) {
+        resetUpgrade();
+        return;
+    }
+    QNetworkReply *reply = network.get(updateserver::request(address));
+    reply->setProperty(ImageReply, true);
+    limitBody(reply, updatecheck::MaxImageBytes);
+    connect(reply, &QNetworkReply::downloadProgress, this, &MainWindow::onNetProgress);
+    connect(reply, &QNetworkReply::finished, this, &MainWindow::onNetUpgradeReady);
+    ui->pgUpgrade->show();
+    ui->lbUpgrade->setText(tr("Downloading ..."));
+    ui->lbUpgrade->show();
 }
 
-void MainWindow::onNetProgress(qint64, qint64)
+void MainWindow::onNetProgress(qint64 received, qint64 total)
 {
+    if (total <= 0)
+        return;
+    ui->pgUpgrade->setValue(static_cast<int>(received * 100 / total));
 }
 
 void MainWindow::onNetUpgradeReady()
 {
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    reply->deleteLater();
+    const QByteArray image =
+        reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    if (reply->error() != QNetworkReply::NoError || image.size() > updatecheck::MaxImageBytes ||
+        !updatecheck::digestListed(image, ui->lbCurMd5->text())) {
+        dialogs::critical(this, tr("Error"), tr("Download file fail."));
+        resetUpgrade();
+        return;
+    }
+    const QString path = saveDownloadedImage(image);
+    if (path.isEmpty()) {
+        dialogs::critical(this, tr("Error"), tr("Can not write to temp."));
+        resetUpgrade();
+        return;
+    }
+    downloadedFirmware = path;
+    ui->lePath->setText(path);
+    QTimer::singleShot(0, this, &MainWindow::onUpgrade);
 }

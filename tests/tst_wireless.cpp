@@ -1,0 +1,294 @@
+#include "app/delays.h"
+#include "app/mainwindow.h"
+#include "device/protocol.h"
+#include "emulator/wheelemulator.h"
+#include "support/findwidget.h"
+#include "support/testenv.h"
+#include "support/windowlook.h"
+#include "wireless/batteryline.h"
+
+#include <QBluetoothAddress>
+#include <QBluetoothDeviceInfo>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+
+using emu::Model;
+using Devices = QList<QPair<QString, int>>;
+
+const QString RadioPrefix = QStringLiteral("BLUETOOTH CONNECTION STATUS: ");
+
+// Send times of the battery queries in the transfer log.
+std::vector<emu::Clock::time_point> batteryPolls()
+{
+    std::vector<emu::Clock::time_point> times;
+    for (const emu::LogEntry &entry : emu::log()) {
+        if (entry.kind == emu::Transfer::SendFeature && entry.bytes.size() > 2 &&
+            entry.bytes[1] == 0x0B && entry.bytes[2] == 0x0F)
+            times.push_back(entry.time);
+    }
+    return times;
+}
+
+// Every message the program writes, of any level.
+std::atomic<int> messages{0};
+QtMessageHandler testHandler = nullptr;
+
+void countMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    ++messages;
+    testHandler(type, context, message);
+}
+
+int batteryPause()
+{
+    return delays::ms(delays::BatteryPauseMs);
+}
+
+int radioPause()
+{
+    return delays::ms(delays::BluetoothPauseMs);
+}
+
+} // namespace
+
+class TestWireless : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void batteryLine_data();
+    void batteryLine();
+    void batteryPoll();
+    void radioDevices_data();
+    void radioDevices();
+    void scanEnd_data();
+    void scanEnd();
+    void loopsByModel_data();
+    void loopsByModel();
+    void secondStartWhilePending_data();
+    void secondStartWhilePending();
+};
+
+void TestWireless::initTestCase()
+{
+    testenv::isolate(40);
+    testHandler = qInstallMessageHandler(countMessage);
+}
+
+void TestWireless::cleanup()
+{
+    emu::reset();
+    testenv::clearSettings();
+}
+
+void TestWireless::batteryLine_data()
+{
+    QTest::addColumn<int>("charge");
+    QTest::addColumn<int>("supply");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("battery up to 4299") << 80 << 4299 << "BATTERY STATUS: 80%";
+    QTest::newRow("charge shown unclamped") << 255 << 3950 << "BATTERY STATUS: 255%";
+    QTest::newRow("USB from 4300") << 80 << 4300 << "BATTERY STATUS: USB";
+}
+
+void TestWireless::batteryLine()
+{
+    QFETCH(int, charge);
+    QFETCH(int, supply);
+    QFETCH(QString, line);
+    protocol::Report answer{0x02, 0x0F, static_cast<std::uint8_t>(charge)};
+    protocol::putU16(answer, 3, static_cast<std::uint16_t>(supply));
+    QCOMPARE(wireless::batteryLine(protocol::batteryAnswer(answer)), line);
+}
+
+// A failed get leaves the line and the radio line as they were; the next
+// poll reads USB from 4300 and hides the radio line itself.
+void TestWireless::batteryPoll()
+{
+    auto wheel = emu::plug(Model::Ralka);
+    MainWindow window;
+    QLabel *battery = child<QLabel>(window, "lbBatStatus");
+    QLabel *radio = child<QLabel>(window, "lbBTStatus");
+    QTRY_COMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
+    wheel->setBattery(60, 4300);
+    radio->show();
+    const auto waitForPoll = [] {
+        const std::size_t before = batteryPolls().size();
+        QTRY_VERIFY(batteryPolls().size() > before);
+    };
+    emu::failNext(emu::Transfer::GetFeature, 1);
+    waitForPoll();
+    QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
+    QVERIFY(!radio->isHidden());
+    waitForPoll();
+    QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: USB"));
+    QVERIFY(radio->isHidden());
+}
+
+void TestWireless::radioDevices_data()
+{
+    QTest::addColumn<Devices>("devices");
+    QTest::addColumn<QString>("line");
+    const QString untouched = QStringLiteral("BLUETOOTH CONNECTION STATUS:");
+    QTest::newRow("RALKA inside the name") << Devices{{"Nolk RALKA 2", -40}} << RadioPrefix + "-40";
+    QTest::newRow("RSSI 0 ignored") << Devices{{"RALKA", 0}} << untouched;
+    QTest::newRow("lower case ignored") << Devices{{"ralka", -50}} << untouched;
+    QTest::newRow("last match of a scan wins") << Devices{{"RALKA A", -70},
+                                                          {"Phone", -20},
+                                                          {"RALKA B", -55},
+                                                          {"RALKA C", 0},
+                                                          {"Ralka D", -30}}
+                                               << RadioPrefix + "-55";
+}
+
+void TestWireless::radioDevices()
+{
+    QFETCH(Devices, devices);
+    QFETCH(QString, line);
+    MainWindow window;
+    for (const auto &[name, rssi] : devices) {
+        QBluetoothDeviceInfo info(QBluetoothAddress(QStringLiteral("00:1A:7D:DA:71:13")), name, 0);
+        info.setRssi(static_cast<qint16>(rssi));
+        QVERIFY(
+            QMetaObject::invokeMethod(&window, "onBTUpdate", Q_ARG(QBluetoothDeviceInfo, info)));
+    }
+    QCOMPARE(child<QLabel>(window, "lbBTStatus")->text(), line);
+}
+
+// After a scan ends the next one follows a pause later, only while a
+// wireless wheel is there and the radio line is shown, on whatever page.
+void TestWireless::scanEnd_data()
+{
+    QTest::addColumn<Model>("model");
+    QTest::addColumn<QString>("setup");
+    QTest::newRow("RALKA, line on the DEVICE page") << Model::Ralka << "device page";
+    QTest::newRow("RALKA, line on a page not shown") << Model::Ralka << "other page";
+    QTest::newRow("RALKA, line hidden") << Model::Ralka << "line hidden";
+    QTest::newRow("RALKA, wheel gone") << Model::Ralka << "unplugged";
+    QTest::newRow("DEMTA, line hidden by the scan end") << Model::Demta << "device page";
+}
+
+void TestWireless::scanEnd()
+{
+    QFETCH(Model, model);
+    QFETCH(QString, setup);
+    auto wheel = emu::plug(model);
+    MainWindow window;
+    window.show();
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QLabel *radio = child<QLabel>(window, "lbBTStatus");
+    // Battery polls keep the radio line as it is: a scan is the only thing that shows it.
+    emu::failFrom(emu::Transfer::GetFeature, 0);
+    if (setup == "device page" || setup == "line hidden") {
+        child<QPushButton>(window, "pbS4")->click();
+        QTRY_COMPARE(child<QStackedWidget>(window, "stackedWidget")->currentIndex(), 3);
+    }
+    radio->setVisible(setup != "line hidden");
+    if (setup == "unplugged") {
+        wheel->unplug();
+        QTRY_VERIFY(windowlook::isWaiting(window));
+        // The battery poll after the unplug finds no wheel and ends its loop.
+        QTRY_VERIFY(!child<QTimer>(window, "batteryPause")->isActive());
+    }
+
+    QVERIFY(QMetaObject::invokeMethod(&window, "onBTDone"));
+    QElapsedTimer sinceScanEnd;
+    sinceScanEnd.start();
+    if (model == Model::Demta)
+        QVERIFY(radio->isHidden());
+    radio->hide();
+    if (model == Model::Ralka && setup.endsWith("page")) {
+        QTRY_VERIFY(!radio->isHidden());
+        QVERIFY(sinceScanEnd.elapsed() >= radioPause() * 9 / 10);
+    } else {
+        QTest::qWait(3 * radioPause());
+        QVERIFY(radio->isHidden());
+    }
+}
+
+void TestWireless::loopsByModel_data()
+{
+    QTest::addColumn<Model>("model");
+    QTest::addColumn<bool>("afterRalka");
+    QTest::newRow("RALKA") << Model::Ralka << false;
+    QTest::newRow("DEMTA") << Model::Demta << false;
+    QTest::newRow("DEMTA within RALKA's battery pause") << Model::Demta << true;
+}
+
+void TestWireless::loopsByModel()
+{
+    QFETCH(Model, model);
+    QFETCH(bool, afterRalka);
+    const bool wireless = model == Model::Ralka;
+    auto wheel = emu::plug(afterRalka ? Model::Ralka : model);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    if (afterRalka) {
+        QTRY_VERIFY(!batteryPolls().empty());
+        wheel->unplug();
+        emu::plug(model);
+        QTRY_VERIFY(child<QLabel>(window, "lbHead")
+                        ->text()
+                        .endsWith(QString::fromStdString(emu::modelName(model))));
+    }
+    // Without an adapter the first scan may say so once; after that the
+    // window stays quiet: no rescan of a failed scan, no line per poll.
+    QTest::qWait(radioPause());
+    const int said = messages;
+    emu::clearLog();
+    QTest::qWait(3 * batteryPause());
+    QCOMPARE(messages.load(), said);
+    QCOMPARE(!batteryPolls().empty(), wireless);
+    QCOMPARE(!child<QLabel>(window, "lbBatStatus")->isHidden(), wireless);
+    QCOMPARE(!child<QLabel>(window, "lbBTStatus")->isHidden(), wireless);
+}
+
+void TestWireless::secondStartWhilePending_data()
+{
+    QTest::addColumn<bool>("reconnect");
+    QTest::newRow("start while the pause is pending") << false;
+    QTest::newRow("wheel back within the pause") << true;
+}
+
+void TestWireless::secondStartWhilePending()
+{
+    QFETCH(bool, reconnect);
+    auto wheel = emu::plug(Model::Ralka);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QTRY_VERIFY(!batteryPolls().empty());
+    // Half a pause after a poll: a second loop would poll between the first's.
+    QTest::qWait(batteryPause() / 2);
+    emu::clearLog();
+    if (reconnect) {
+        wheel->unplug();
+        wheel->replug();
+    } else {
+        QVERIFY(QMetaObject::invokeMethod(&window, "onBatScan"));
+    }
+    QTRY_VERIFY(!batteryPolls().empty());
+    QTest::qWait(batteryPause() * 7 / 2);
+
+    const std::vector<emu::Clock::time_point> polls = batteryPolls();
+    QVERIFY2(polls.size() >= 3 && polls.size() <= 5, qPrintable(QString::number(polls.size())));
+    for (std::size_t i = 1; i < polls.size(); ++i) {
+        const auto gap =
+            std::chrono::duration_cast<std::chrono::milliseconds>(polls[i] - polls[i - 1]);
+        QVERIFY2(gap.count() >= batteryPause() * 8 / 10, qPrintable(QString::number(gap.count())));
+    }
+    QVERIFY(windowlook::isConnected(window));
+}
+
+QTEST_MAIN(TestWireless)
+#include "tst_wireless.moc"

@@ -1,0 +1,17 @@
+#ifndef NOLKSET_BATTERYLINE_H
+#define NOLKSET_BATTERYLINE_H
+
+#include "device/protocol.h"
+
+#include <QString>
+
+namespace wireless {
+
+// The battery line for one reading of the wheel: its charge exactly as it
+// reports it (no clamping), or USB when the supply value says the cable
+// powers it.
+QString batteryLine(const protocol::BatteryState &state);
+
+} // namespace wireless
+
+#endif
