@@ -3,6 +3,8 @@
 
 #include "device/protocol.h"
 #include "fuzzcheck.h"
+#include "settings/paddlesave.h"
+#include "wireless/batteryline.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -49,6 +51,26 @@ void checkValues(const Report &answer)
     FUZZ_CHECK(battery.charge == answer[2]);
     FUZZ_CHECK(battery.supply == (answer[3] | answer[4] << 8));
     FUZZ_CHECK(battery.onUsb == (battery.supply >= UsbSupplyThreshold));
+
+    const QString line = wireless::batteryLine(battery);
+    FUZZ_CHECK(line.endsWith(battery.onUsb ? QStringLiteral("USB")
+                                           : QString::number(battery.charge) + QLatin1Char('%')));
+
+    // Saving the PADDLES page writes the clutch only when the answer differs,
+    // into the answer itself: bytes 8 to 19 go back as the wheel left them.
+    for (const bool on : {false, true}) {
+        const std::optional<Report> write = paddlesave::clutchWrite(answer, on);
+        FUZZ_CHECK(write.has_value() == (clutchAnswer(answer) != on));
+        if (write) {
+            FUZZ_CHECK(*write == [&] {
+                Report expected = answer;
+                makeStoredClutch(expected, on);
+                return expected;
+            }());
+            FUZZ_CHECK((*write)[7] == StoreMarker && clutchAnswer(*write) == on);
+            FUZZ_CHECK(std::equal(write->begin() + 8, write->end(), answer.begin() + 8));
+        }
+    }
 
     const LedBlock block = ledBlockAnswer(answer);
     FUZZ_CHECK(std::equal(block.begin(), block.end(), answer.begin() + 2));
