@@ -1,0 +1,27 @@
+#include "app/cli/progressline.h"
+
+#include <algorithm>
+
+namespace progressline {
+
+namespace {
+constexpr int BarWidth = 20;
+constexpr int FirstWritingStep = 97;
+} // namespace
+
+QString format(int percent, qint64 bytes, qint64 total, qint64 elapsedMs)
+{
+    const int clamped = std::clamp(percent, 0, 100);
+    const int filled = clamped * BarWidth / 100;
+    const QString bar =
+        QString(filled, QLatin1Char('#')) + QString(BarWidth - filled, QLatin1Char('-'));
+    QString line =
+        QStringLiteral("[%1] %2%  %3 of %4 bytes  ").arg(bar).arg(clamped, 3).arg(bytes).arg(total);
+    if (percent >= FirstWritingStep)
+        return line + QStringLiteral("writing");
+    const double rate =
+        elapsedMs > 0 ? static_cast<double>(bytes) / static_cast<double>(elapsedMs) : 0.0;
+    return line + QStringLiteral("%1 kB/s").arg(rate, 0, 'f', 1);
+}
+
+} // namespace progressline

@@ -1,0 +1,146 @@
+#include "settings/storedsettings.h"
+
+#include "device/hidlink.h"
+#include "settings/calibrationstore.h"
+#include "settings/ledtransfer.h"
+
+namespace storedsettings {
+
+namespace {
+
+// The answer to a query; nothing when the wheel did not take the query or
+// gave no answer.
+std::optional<protocol::Report> ask(protocol::Report request)
+{
+    if (HidLink::instance().query(request) < 0)
+        return std::nullopt;
+    return request;
+}
+
+} // namespace
+
+std::optional<ledimage::Image> readLeds()
+{
+    ledimage::Image image{};
+    for (std::size_t block = 0; block < protocol::LedBlockCount; ++block) {
+        const auto answer =
+            ask(protocol::query(static_cast<std::uint8_t>(protocol::item::LedBlock0 + block)));
+        if (!answer)
+            return std::nullopt;
+        ledimage::setImageBlock(image, block, protocol::ledBlockAnswer(*answer));
+    }
+    return image;
+}
+
+std::optional<std::uint8_t> readPaddleMode()
+{
+    const auto answer = ask(protocol::query(protocol::item::PaddleMode));
+    if (!answer)
+        return std::nullopt;
+    return protocol::paddleModeAnswer(*answer);
+}
+
+std::optional<std::int32_t> readPulseWidth()
+{
+    const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth));
+    if (!answer)
+        return std::nullopt;
+    return protocol::pulseWidthAnswer(*answer);
+}
+
+std::optional<bool> readClutch()
+{
+    const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
+    if (!answer)
+        return std::nullopt;
+    return protocol::clutchAnswer(*answer);
+}
+
+std::optional<QString> readName()
+{
+    const auto answer = ask(protocol::query(protocol::item::DeviceName));
+    if (!answer)
+        return std::nullopt;
+    return protocol::deviceNameAnswer(*answer).value_or(QString());
+}
+
+std::optional<QString> readFirmwareVersion()
+{
+    const auto answer = ask(protocol::query(protocol::item::FirmwareVersion));
+    if (!answer)
+        return std::nullopt;
+    return protocol::firmwareVersionAnswer(*answer);
+}
+
+Reading readAll(int productId)
+{
+    settingssnapshot::Settings settings;
+    const std::optional<QString> name = readName();
+    if (!name)
+        return {std::nullopt, QStringLiteral("the wheel's name")};
+    if (name->isEmpty())
+        return {std::nullopt,
+                QStringLiteral("the wheel's name (the answer did not echo the query)")};
+    settings.model = settingssnapshot::modelOf(*name);
+    const std::optional<QString> version = readFirmwareVersion();
+    if (!version)
+        return {std::nullopt, QStringLiteral("the firmware version")};
+    settings.firmwareVersion = settingssnapshot::versionText(*version);
+    const auto leds = readLeds();
+    if (!leds)
+        return {std::nullopt, QStringLiteral("the LED colours")};
+    settings.leds = *leds;
+    const auto mode = readPaddleMode();
+    if (!mode)
+        return {std::nullopt, QStringLiteral("the paddle mode")};
+    settings.paddleMode = *mode;
+    const auto width = readPulseWidth();
+    if (!width)
+        return {std::nullopt, QStringLiteral("the encoder pulse width")};
+    settings.pulseWidth = *width;
+    const auto clutch = readClutch();
+    if (!clutch)
+        return {std::nullopt, QStringLiteral("the clutch state")};
+    settings.clutchOn = *clutch;
+    settings.axisL = calibrationstore::load(productId, calibrationstore::AxisL);
+    settings.axisR = calibrationstore::load(productId, calibrationstore::AxisR);
+    return {settings, QString()};
+}
+
+bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges)
+{
+    return HidLink::instance().sendFeature(protocol::storedPaddleMode(mode, ranges)) >= 0;
+}
+
+protocol::AxisRanges axisRanges(const calibrationstore::AxisRange &left,
+                                const calibrationstore::AxisRange &right)
+{
+    return {right.maximum, left.maximum, right.minimum, left.minimum};
+}
+
+Save savePulseWidth(std::int32_t milliseconds, std::int32_t lastStored)
+{
+    const auto report = protocol::pulseWidthSave(milliseconds, lastStored);
+    if (!report)
+        return Save::Unchanged;
+    return HidLink::instance().sendFeature(*report) < 0 ? Save::Failed : Save::Stored;
+}
+
+bool storeClutch(bool on)
+{
+    HidLink &link = HidLink::instance();
+    protocol::Report report = protocol::parameterQuery(protocol::param::ClutchEnable);
+    if (link.query(report) < 0)
+        return false;
+    if (protocol::clutchAnswer(report) == on)
+        return true;
+    protocol::makeStoredClutch(report, on);
+    return link.sendFeature(report) >= 0;
+}
+
+bool storeLeds(const ledimage::Image &image)
+{
+    return ledtransfer::send(image, true);
+}
+
+} // namespace storedsettings
