@@ -95,7 +95,16 @@ private:
 
     // Live input view and encoder binding
     void setEncoderBindState(int state);
+    void captureEncoder();
+    void saveEncoderBinding();
+    void clearEncoderBinding();
     void loadEncoderBinding();
+    // Input i's indicator at position i (null where it has none); found on the
+    // first report.
+    QList<QWidget *> indicators;
+
+    // Paddles, clutch and shifters
+    int paddleModeValue() const;
 
     // Paddle axis calibration
     void readAxisCalibration(int axis);

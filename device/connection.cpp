@@ -108,6 +108,7 @@ void MainWindow::abandonConnection()
 
 void MainWindow::showWaitingState()
 {
+    connected = false;
     for (QWidget *child : ui->page1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (isInputIndicator(child->objectName()))
             child->hide();

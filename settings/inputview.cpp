@@ -1,7 +1,10 @@
 #include "app/mainwindow.h"
 
 #include "app/settingsstore.h"
+#include "settings/inputmap.h"
 #include "ui_mainwindow.h"
+
+#include <QDebug>
 
 namespace {
 
@@ -12,12 +15,89 @@ QString encoderKey(const QString &deviceName, int which)
 
 } // namespace
 
-void MainWindow::onJoystickEvent(QByteArray)
+void MainWindow::onJoystickEvent(QByteArray report)
 {
+    static const QString Shown = QStringLiteral("SHOW");
+    static const QString Hidden = QStringLiteral("HIDE");
+
+    const inputmap::Input input = inputmap::decode(report, ui->cbShifter->isChecked());
+    ui->pgAdcR->setValue(input.axisR);
+    ui->pgAdcR->update();
+    ui->pgAdcL->setValue(input.axisL);
+    ui->pgAdcL->update();
+    if (ui->pbCalL->isChecked()) {
+        adcMaxL = std::max<quint32>(adcMaxL, input.axisL);
+        adcMinL = std::min<quint32>(adcMinL, input.axisL);
+    }
+    if (ui->pbCalR->isChecked()) {
+        adcMaxR = std::max<quint32>(adcMaxR, input.axisR);
+        adcMinR = std::min<quint32>(adcMinR, input.axisR);
+    }
+
+    if (indicators.isEmpty()) {
+        for (int index = 0; index < inputmap::IndicatorCount; ++index) {
+            const char *name = inputmap::indicatorName(index);
+            indicators.append(name ? ui->page1->findChild<QWidget *>(QLatin1String(name))
+                                   : nullptr);
+        }
+    }
+
+    // An indicator's status tip remembers whether the previous report showed
+    // it; that is how a release is told from an input that was never held.
+    releasedInputs.clear();
+    for (int index = 0; index < inputmap::IndicatorCount; ++index) {
+        QWidget *indicator = indicators.at(index);
+        if (!indicator)
+            continue;
+        if (inputmap::isActive(input, index)) {
+            indicator->show();
+            indicator->setStatusTip(Shown);
+            qDebug().noquote() << indicator->objectName();
+        } else {
+            if (indicator->statusTip() == Shown)
+                releasedInputs.append(index);
+            indicator->hide();
+            indicator->setStatusTip(Hidden);
+        }
+    }
+    if (!releasedInputs.isEmpty())
+        captureEncoder();
+}
+
+void MainWindow::captureEncoder()
+{
+    if (encoderBindState == 1) {
+        // Only the first release is looked at: a button let go together with
+        // an encoder's detent does not bind.
+        if (const auto pair = inputmap::encoderOf(releasedInputs.first())) {
+            encoder1 = pair->raise;
+            encoder2 = pair->lower;
+            saveEncoderBinding();
+            setEncoderBindState(2);
+        }
+    } else if (encoderBindState == 2) {
+        // A step past either end of the slider stays at the end; the wheel is
+        // told all the same.
+        if (releasedInputs.contains(encoder1)) {
+            ui->hsBite->setValue(ui->hsBite->value() + 1);
+            onPaddleUpdate();
+        }
+        if (releasedInputs.contains(encoder2)) {
+            ui->hsBite->setValue(ui->hsBite->value() - 1);
+            onPaddleUpdate();
+        }
+    }
 }
 
 void MainWindow::onEncoderBind()
 {
+    if (encoderBindState == 2) {
+        clearEncoderBinding();
+        setEncoderBindState(0);
+    } else {
+        // A click while waiting keeps waiting (and the button checked).
+        setEncoderBindState(1);
+    }
 }
 
 void MainWindow::setEncoderBindState(int state)
@@ -39,6 +119,22 @@ void MainWindow::setEncoderBindState(int state)
     default:
         break;
     }
+}
+
+void MainWindow::saveEncoderBinding()
+{
+    SettingsStore store;
+    store.setValue(encoderKey(deviceName, 1), int{encoder1});
+    store.setValue(encoderKey(deviceName, 2), int{encoder2});
+    store.sync();
+}
+
+void MainWindow::clearEncoderBinding()
+{
+    SettingsStore store;
+    store.remove(encoderKey(deviceName, 1));
+    store.remove(encoderKey(deviceName, 2));
+    store.sync();
 }
 
 void MainWindow::loadEncoderBinding()

@@ -1,38 +1,116 @@
 #include "app/mainwindow.h"
 
+#include "app/dialogs.h"
 #include "app/settingsstore.h"
+#include "device/hidlink.h"
+#include "device/protocol.h"
+#include "settings/paddlesave.h"
 #include "ui_mainwindow.h"
+
+namespace {
+
+// The first click has the wheel learn the held shifter's threshold, the
+// second has it keep what it learnt.
+void teachShifter(QPushButton *button, std::uint8_t parameter, const QString &teachingText)
+{
+    const bool teaching = button->isChecked();
+    button->setText(teaching ? teachingText : MainWindow::tr("CALIBRATE"));
+    HidLink::instance().sendFeature(teaching ? protocol::shifterTeachStart(parameter)
+                                             : protocol::shifterTeachFinish(parameter));
+}
+
+} // namespace
+
+int MainWindow::paddleModeValue() const
+{
+    return paddlesave::paddleModeValue(ui->rbPadL->isChecked(), ui->rbPadR->isChecked(),
+                                       ui->hsBite->value());
+}
 
 void MainWindow::onSavePageP()
 {
+    HidLink &link = HidLink::instance();
+    // A page that was not read in full from this wheel holds values the wheel
+    // never reported; storing them would overwrite its own.
+    if (!connected || !link.isOpen())
+        return;
+
+    bool saved = true;
+    const auto mode = static_cast<std::uint8_t>(paddleModeValue());
+    const protocol::AxisRanges ranges{adcMaxR, adcMaxL, adcMinR, adcMinL};
+    const int storedMode = paddlesave::storedPaddleMode(ui->hsBite->statusTip());
+    if (const auto write = paddlesave::paddleWrite(mode, storedMode, ranges)) {
+        // Only a mode the wheel took counts as stored: after a failed write
+        // the next save sends it again.
+        if (link.sendFeature(*write) < 0)
+            saved = false;
+        else
+            ui->hsBite->setStatusTip(QString::number(mode));
+    }
+
+    protocol::Report clutch = protocol::parameterQuery(protocol::param::ClutchEnable);
+    if (link.query(clutch) < 0) {
+        // Without an answer the wheel's state is unknown, and the write
+        // would carry bytes the wheel never gave.
+        saved = false;
+    } else if (const auto write = paddlesave::clutchWrite(clutch, ui->cbClutch->isChecked())) {
+        if (link.sendFeature(*write) < 0)
+            saved = false;
+    }
+
+    if (sender() != ui->pbSaveP)
+        return;
+    if (saved)
+        dialogs::information(this, tr("Success"), tr("Setting saved."));
+    else
+        dialogs::critical(this, tr("Error"), tr("Can not save setting."));
 }
 
-void MainWindow::onPaddleChanged(int)
+void MainWindow::onPaddleChanged(int value)
 {
+    ui->lbBite->setText(QString::asprintf(tr("%d%%").toUtf8().constData(), value));
 }
 
 void MainWindow::onPaddleUpdate()
 {
+    HidLink &link = HidLink::instance();
+    if (!link.isOpen())
+        return;
+    link.sendFeature(protocol::livePaddleMode(static_cast<std::uint8_t>(paddleModeValue())));
 }
 
 void MainWindow::onBearLCalibrate()
 {
+    teachShifter(ui->pbBearLCa, protocol::param::LeftShifter,
+                 tr("PRESS AND HOLD LEFT SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onBearRCalibrate()
 {
+    teachShifter(ui->pbBearRCa, protocol::param::RightShifter,
+                 tr("PRESS AND HOLD RIGHT SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onBearExLCalibrate()
 {
+    teachShifter(ui->pbBearExLCa, protocol::param::ExtraLeftShifter,
+                 tr("PRESS AND HOLD EXTRAL SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onBearExRCalibrate()
 {
+    teachShifter(ui->pbBearExRCa, protocol::param::ExtraRightShifter,
+                 tr("PRESS AND HOLD EXTRAR SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onClutchStatus()
 {
+    const bool on = ui->cbClutch->isChecked();
+    const QList<QWidget *> clutchWidgets = {ui->groupBox, ui->pgAdcL, ui->pgAdcR, ui->pbCalL,
+                                            ui->pbCalR};
+    for (QWidget *widget : clutchWidgets)
+        widget->setVisible(on);
+    HidLink::instance().sendFeature(protocol::liveClutch(on));
 }
 
 void MainWindow::onShifterStatus()
