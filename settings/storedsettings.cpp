@@ -3,21 +3,16 @@
 #include "device/hidlink.h"
 #include "settings/calibrationstore.h"
 #include "settings/ledtransfer.h"
+#include "settings/paddlesave.h"
 
 namespace storedsettings {
 
-namespace {
-
-// The answer to a query; nothing when the wheel did not take the query or
-// gave no answer.
 std::optional<protocol::Report> ask(protocol::Report request)
 {
     if (HidLink::instance().query(request) < 0)
         return std::nullopt;
     return request;
 }
-
-} // namespace
 
 std::optional<ledimage::Image> readLeds()
 {
@@ -112,6 +107,14 @@ bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges)
     return HidLink::instance().sendFeature(protocol::storedPaddleMode(mode, ranges)) >= 0;
 }
 
+Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges)
+{
+    const auto report = paddlesave::paddleWrite(mode, lastStored, ranges);
+    if (!report)
+        return Save::Unchanged;
+    return HidLink::instance().sendFeature(*report) < 0 ? Save::Failed : Save::Stored;
+}
+
 protocol::AxisRanges axisRanges(const calibrationstore::AxisRange &left,
                                 const calibrationstore::AxisRange &right)
 {
@@ -128,14 +131,13 @@ Save savePulseWidth(std::int32_t milliseconds, std::int32_t lastStored)
 
 bool storeClutch(bool on)
 {
-    HidLink &link = HidLink::instance();
-    protocol::Report report = protocol::parameterQuery(protocol::param::ClutchEnable);
-    if (link.query(report) < 0)
+    // Without an answer the wheel's state is unknown, and the write would
+    // carry bytes the wheel never gave.
+    const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
+    if (!answer)
         return false;
-    if (protocol::clutchAnswer(report) == on)
-        return true;
-    protocol::makeStoredClutch(report, on);
-    return link.sendFeature(report) >= 0;
+    const auto write = paddlesave::clutchWrite(*answer, on);
+    return !write || HidLink::instance().sendFeature(*write) >= 0;
 }
 
 bool storeLeds(const ledimage::Image &image)

@@ -16,6 +16,11 @@
 // report is never guessed.
 namespace storedsettings {
 
+// Sends a query and returns its answer; nothing when the wheel did not take
+// the query or gave no answer, so a wheel lost halfway through leaves the
+// caller's values alone instead of decoding the request bytes.
+std::optional<protocol::Report> ask(protocol::Report request);
+
 std::optional<ledimage::Image> readLeds();
 std::optional<std::uint8_t> readPaddleMode();
 // As the wheel answers it; a negative answer means it has no usable value.
@@ -37,12 +42,15 @@ struct Reading
 // computer keeps for its product id.
 Reading readAll(int productId);
 
+enum class Save { Unchanged, Stored, Failed };
+
 // The stored paddle report; it also carries the axis ranges.
 bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges);
+// The same, only when the mode differs from the one last stored.
+Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges);
 protocol::AxisRanges axisRanges(const calibrationstore::AxisRange &left,
                                 const calibrationstore::AxisRange &right);
 
-enum class Save { Unchanged, Stored, Failed };
 // The stored pulse width write when the width differs from the one last
 // stored; nothing is sent otherwise.
 Save savePulseWidth(std::int32_t milliseconds, std::int32_t lastStored);
