@@ -104,6 +104,8 @@ private slots:
     void partialDocument();
     void flash_data();
     void flash();
+    void progress_data();
+    void progress();
     void list_data();
     void list();
     void processRuns();
@@ -357,7 +359,32 @@ void TestCommandLine::flash()
     if (status == 0)
         QCOMPARE(result.out, QStringLiteral("Firmware updated successfully.\n"));
     if (unplug)
-        QVERIFY(result.err.startsWith(QLatin1String("\r[")));
+        QVERIFY2(result.err.startsWith(QLatin1String("\r[")) &&
+                     result.err.contains(QLatin1String(" kB/s\nnolkset: firmware update failed")),
+                 qPrintable(result.err));
+}
+
+void TestCommandLine::progress_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<qint64>("elapsedNs");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("start") << 0 << qint64(16) << qint64(0)
+                           << "[--------------------]   0%  16 of 229376 bytes  - kB/s";
+    QTest::newRow("half") << 48 << qint64(114688) << qint64(2000000000)
+                          << "[#########-----------]  48%  114688 of 229376 bytes  57.3 kB/s";
+    QTest::newRow("writing") << 97 << qint64(229376) << qint64(5000000000)
+                             << "[###################-]  97%  229376 of 229376 bytes  writing";
+}
+
+void TestCommandLine::progress()
+{
+    QFETCH(int, percent);
+    QFETCH(qint64, bytes);
+    QFETCH(qint64, elapsedNs);
+    QFETCH(QString, line);
+    QCOMPARE(progressline::format(percent, bytes, 229376, elapsedNs), line);
 }
 
 void TestCommandLine::list_data()

@@ -28,6 +28,7 @@ int flashFirmware(Streams streams, const QString &file)
     int last = 0;
     bool heard = false;
     int printedTens = -1;
+    bool drawn = false;
     // Runs on the upload thread while this one waits for it, so the streams
     // have one user at a time.
     QObject::connect(&upload, &NolkUpgrade::progress, [&](int percent) {
@@ -36,9 +37,10 @@ int flashFirmware(Streams streams, const QString &file)
         if (percent < 0)
             return;
         const QString line =
-            progressline::format(percent, upload.sentBytes(), total, clock.elapsed());
+            progressline::format(percent, upload.sentBytes(), total, clock.nsecsElapsed());
         if (streams.errIsTerminal) {
             streams.err << '\r' << line;
+            drawn = true;
         } else if (percent / 10 != printedTens || percent > 96) {
             printedTens = percent / 10;
             streams.err << line << '\n';
@@ -48,7 +50,8 @@ int flashFirmware(Streams streams, const QString &file)
     clock.start();
     upload.start();
     upload.wait();
-    if (streams.errIsTerminal && heard && last >= 0)
+    // The bar's line ends before any message follows it.
+    if (drawn)
         streams.err << '\n';
 
     if (!heard)
