@@ -69,18 +69,8 @@ std::optional<QString> readFirmwareVersion()
 
 Reading readAll(int productId)
 {
+    // The window's queries, in the order of its connection.
     settingssnapshot::Settings settings;
-    const std::optional<QString> name = readName();
-    if (!name)
-        return {std::nullopt, QStringLiteral("the wheel's name")};
-    if (name->isEmpty())
-        return {std::nullopt,
-                QStringLiteral("the wheel's name (the answer did not echo the query)")};
-    settings.model = settingssnapshot::modelOf(*name);
-    const std::optional<QString> version = readFirmwareVersion();
-    if (!version)
-        return {std::nullopt, QStringLiteral("the firmware version")};
-    settings.firmwareVersion = settingssnapshot::versionText(*version);
     const auto leds = readLeds();
     if (!leds)
         return {std::nullopt, QStringLiteral("the LED colours")};
@@ -97,6 +87,17 @@ Reading readAll(int productId)
     if (!clutch)
         return {std::nullopt, QStringLiteral("the clutch state")};
     settings.clutchOn = *clutch;
+    const std::optional<QString> name = readName();
+    if (!name)
+        return {std::nullopt, QStringLiteral("the wheel's name")};
+    if (name->isEmpty())
+        return {std::nullopt,
+                QStringLiteral("the wheel's name (the answer did not echo the query)")};
+    settings.model = settingssnapshot::modelOf(*name);
+    const std::optional<QString> version = readFirmwareVersion();
+    if (!version)
+        return {std::nullopt, QStringLiteral("the firmware version")};
+    settings.firmwareVersion = settingssnapshot::versionText(*version);
     settings.axisL = calibrationstore::load(productId, calibrationstore::AxisL);
     settings.axisR = calibrationstore::load(productId, calibrationstore::AxisR);
     return {settings, QString()};

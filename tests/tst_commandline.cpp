@@ -100,6 +100,8 @@ private slots:
     void commandsOnEachModel();
     void refusedFiles_data();
     void refusedFiles();
+    void failedRead_data();
+    void failedRead();
     void partialDocument_data();
     void partialDocument();
     void flash_data();
@@ -265,35 +267,92 @@ void TestCommandLine::refusedFiles()
     QVERIFY(wheel->stored() == kept());
 }
 
+// A read the wheel does not answer ends the command: nothing is guessed, no
+// backup is written. A restore reads the wheel's nine answers first.
+void TestCommandLine::failedRead_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("answers");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("show") << "--show" << 0 << "the query for the LED colours\n";
+    QTest::newRow("backup") << "--backup" << 8 << "the query for the firmware version; nothing";
+    QTest::newRow("restore") << "--restore" << 4 << "the paddle mode; nothing was sent\n";
+    QTest::newRow("restore's read back") << "--restore" << 9 << "LED colours when read back\n";
+}
+
+void TestCommandLine::failedRead()
+{
+    QFETCH(QString, command);
+    QFETCH(int, answers);
+    QFETCH(QString, reason);
+    plugKept(Model::Ralka);
+    const QString file = path(QStringLiteral("read.json"));
+    QFile::remove(file);
+    if (command == QLatin1String("--restore"))
+        QVERIFY(firmwareimage::write(file, settingsFile(R"("encoderPulseWidthMs":60)")));
+    emu::failFrom(emu::Transfer::GetFeature, answers);
+    const Result result =
+        run(command == QLatin1String("--show") ? QStringList{command} : QStringList{command, file});
+    QCOMPARE(result.status, 4);
+    QVERIFY2(result.err.contains(reason), qPrintable(result.err));
+    QCOMPARE(result.out, QString());
+    QCOMPARE(QFile::exists(file), command == QLatin1String("--restore"));
+}
+
 // Each row: what the document names, the writes that follow, then the read
-// back. Only what a document names reaches the wheel.
+// back. Only what a document names reaches the wheel; a wheel that answers
+// its old clutch state after the write, or does not take the LED blocks,
+// fails the restore.
 void TestCommandLine::partialDocument_data()
 {
     QTest::addColumn<QByteArray>("members");
+    QTest::addColumn<QByteArray>("clutchAnswer");
+    QTest::addColumn<bool>("failWrites");
+    QTest::addColumn<int>("status");
     QTest::addColumn<QByteArrayList>("sent");
-    QTest::newRow("pulse width") << QByteArray(R"("encoderPulseWidthMs":60)")
-                                 << QByteArrayList{report("020c043c000000ef")};
+    QTest::newRow("pulse width") << QByteArray(R"("encoderPulseWidthMs":60)") << QByteArray()
+                                 << false << 0 << QByteArrayList{report("020c043c000000ef")};
     QTest::newRow("side keeps bite point and this computer's axes")
-        << QByteArray(R"("clutchPaddle":"left")")
+        << QByteArray(R"("clutchPaddle":"left")") << QByteArray() << false << 0
         << QByteArrayList{report("020a1eef00a00f3c0fc8002c01")};
     QTest::newRow("one axis") << QByteArray(
                                      R"("axisCalibration":{"right":{"minimum":1,"maximum":2}})")
+                              << QByteArray() << false << 0
                               << QByteArrayList{report("020a83ef0002003c0f01002c01")};
     QTest::newRow("clutch as the wheel has it")
-        << QByteArray(R"("clutchEnabled":false)") << QByteArrayList();
-    QTest::newRow("clutch on, rest of the answer kept")
-        << QByteArray(R"("clutchEnabled":true)") << QByteArrayList{report("020c0801000000ef")};
+        << QByteArray(R"("clutchEnabled":false)") << QByteArray() << false << 0 << QByteArrayList();
+    QTest::newRow("clutch on") << QByteArray(R"("clutchEnabled":true)") << QByteArray() << false
+                               << 0 << QByteArrayList{report("020c0801000000ef")};
+    QTest::newRow("clutch stays off, rest of its answer kept")
+        << QByteArray(R"("clutchEnabled":true)") << QByteArray("020c08ff00000000aabb") << false << 5
+        << QByteArrayList{report("020c0801000000efaabb")};
+    const QByteArray failed = " failed";
+    QTest::newRow("LED blocks not taken, not stored")
+        << QByteArray(R"("ledImage":")" + QByteArray(144, '0') + '"') << QByteArray() << true << 4
+        << QByteArrayList{report("0300") + failed, report("0301") + failed, report("0303") + failed,
+                          report("0302") + failed};
 }
 
 void TestCommandLine::partialDocument()
 {
     QFETCH(QByteArray, members);
+    QFETCH(QByteArray, clutchAnswer);
+    QFETCH(bool, failWrites);
+    QFETCH(int, status);
     QFETCH(QByteArrayList, sent);
     auto wheel = plugKept(Model::Ralka);
+    if (!clutchAnswer.isEmpty()) {
+        emu::Report answer{};
+        const QByteArray bytes = QByteArray::fromHex(clutchAnswer);
+        std::copy(bytes.begin(), bytes.end(), answer.begin());
+        wheel->setRawAnswer(0x0C, 0x08, answer);
+    }
+    if (failWrites)
+        emu::failFrom(emu::Transfer::Write, 0);
     const QString file = path(QStringLiteral("partial.json"));
     QVERIFY(firmwareimage::write(file, settingsFile(members)));
     const Result result = run({"--restore", file});
-    QCOMPARE(result.status, 0);
+    QCOMPARE(result.status, status);
     QCOMPARE(writes(), sent);
     QVERIFY(wheel->storedLeds() == pattern());
 }
