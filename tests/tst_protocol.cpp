@@ -43,7 +43,6 @@ class TestProtocol : public QObject
 private slots:
     void builders_data();
     void builders();
-    void imageTransfer_data();
     void imageTransfer();
     void chunk_data();
     void chunk();
@@ -68,31 +67,21 @@ void TestProtocol::builders_data()
         makeStoredClutch(buffer, on);
         return buffer;
     };
-    row("query name", query(item::DeviceName), "020B0D");
     row("query clutch", parameterQuery(param::ClutchEnable), "020B0C08");
     row("live paddle right 30", livePaddleMode(0x83), "020A83");
     row("stored paddle right 30", storedPaddleMode(0x83, {4000, 3900, 200, 100}),
         "020A83EF00A00F3C0FC8006400");
-    row("stored paddle without calibration", storedPaddleMode(0xFF, {4096, 4096, 0, 0}),
-        "020AFFEF000010001000000000");
     row("stored paddle low 16 bits",
         storedPaddleMode(0, {0x12345678, 0x0001FFFF, 0x10000, 0xFFFFFFFF}),
         "020A00EF007856FFFF0000FFFF");
-    row("pulse width live 100", pulseWidthWrite(100, false), "020C0464000000");
     row("pulse width stored 100", pulseWidthWrite(100, true), "020C0464000000EF");
-    row("teach left start", shifterTeachStart(param::LeftShifter), "020C030000000000");
     row("teach right finish", shifterTeachFinish(param::RightShifter), "020C05FFFFFFFFEF");
-    row("clutch live on", liveClutch(true), "020C0801000000");
     row("clutch live off", liveClutch(false), "020C08FF000000");
     row("clutch stored on keeps bytes 8 to 19",
         storedClutch("020C08FF00000000A1A2A3A4A5A6A7A8A9AAABAC", true),
         "020C0801000000EFA1A2A3A4A5A6A7A8A9AAABAC");
-    row("clutch stored off keeps bytes 8 to 19",
-        storedClutch("020C0801000000005152535455565758595A5B5C", false),
-        "020C08FF000000EF5152535455565758595A5B5C");
     row("clutch stored over unanswered query", storedClutch("020B0C08", true), "020C0801000000EF");
     row("clear flash", clearFlash(), "020C10");
-    row("led store", ledStore(), "020E");
     LedBlock block{};
     for (std::size_t i = 0; i < block.size(); ++i)
         block[i] = static_cast<std::uint8_t>(0xA0 + i);
@@ -106,42 +95,26 @@ void TestProtocol::builders()
     QCOMPARE(built, expected);
 }
 
-void TestProtocol::imageTransfer_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QByteArrayList>("expected");
-
-    QTest::newRow("40 bytes") << 40
-                              << QByteArrayList{"02800010000102030405060708090A0B0C0D0E0F",
-                                                "02800110101112131415161718191A1B1C1D1E1F",
-                                                "02800208202122232425262718191A1B1C1D1E1F",
-                                                "02100208202122232425262718191A1B1C1D1E1F"};
-    QTest::newRow("17 bytes") << 17
-                              << QByteArrayList{"02800010000102030405060708090A0B0C0D0E0F",
-                                                "02800101100102030405060708090A0B0C0D0E0F",
-                                                "02100101100102030405060708090A0B0C0D0E0F"};
-}
-
-// One buffer serves the whole upload, as the upload thread uses it.
+// One buffer serves the whole upload, as the upload thread uses it: the last
+// chunk and the end report keep the bytes the earlier chunk left behind.
 void TestProtocol::imageTransfer()
 {
-    QFETCH(int, size);
-    QFETCH(QByteArrayList, expected);
-
-    const QByteArray image = patternImage(size);
+    const QByteArray image = patternImage(40);
     Report buffer{};
     buffer[0] = FeatureReportId;
     QByteArrayList sent;
-    for (std::size_t offset = 0; offset < static_cast<std::size_t>(size); offset += ChunkSize) {
+    for (std::size_t offset = 0; offset < 40; offset += ChunkSize) {
         QVERIFY(fillImageChunk(buffer, image, offset) > 0);
         sent << hex(buffer);
     }
     makeImageEnd(buffer);
     sent << hex(buffer);
-    QByteArrayList want;
-    for (const QByteArray &e : expected)
-        want << hex(report(e));
-    QCOMPARE(sent, want);
+    QByteArrayList expected;
+    for (const char *text :
+         {"02800010000102030405060708090A0B0C0D0E0F", "02800110101112131415161718191A1B1C1D1E1F",
+          "02800208202122232425262718191A1B1C1D1E1F", "02100208202122232425262718191A1B1C1D1E1F"})
+        expected << hex(report(text));
+    QCOMPARE(sent, expected);
 }
 
 void TestProtocol::chunk_data()
@@ -200,7 +173,6 @@ void TestProtocol::answers_data()
     row("paddle 150", paddle(150), "right 49");
     row("paddle 201", paddle(201), "right 100");
     row("paddle 202", paddle(202), "none 50");
-    row("paddle 230", paddle(230), "none 50");
     row("paddle 255", paddle(255), "none 50");
 
     const auto clutch = [](const QByteArray &answer) {
@@ -209,7 +181,6 @@ void TestProtocol::answers_data()
     row("clutch 1", clutch("020C0801000000"), "on");
     row("clutch -1", clutch("020C08FFFFFFFF"), "on");
     row("clutch 255", clutch("020C08FF000000"), "off");
-    row("clutch 0", clutch("020C0800000000"), "off");
     row("clutch 8", clutch("020C0808000000"), "off");
     row("clutch 1 in high byte too", clutch("020C0801000001"), "off");
 

@@ -7,78 +7,25 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 
-namespace {
-
-const char Extensions[] = R"([req]
-distinguished_name = dn
-prompt = no
-[dn]
-CN = NolkSet test
-[authority]
-basicConstraints = critical,CA:TRUE
-keyUsage = critical,keyCertSign,cRLSign
-subjectKeyIdentifier = hash
-[server]
-basicConstraints = critical,CA:FALSE
-keyUsage = critical,digitalSignature
-extendedKeyUsage = serverAuth
-subjectAltName = IP:127.0.0.1
-authorityKeyIdentifier = keyid
-)";
-
-bool openssl(const QString &folder, const QStringList &arguments)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("openssl"), arguments);
-    const bool done = process.waitForFinished(30000) &&
-                      process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (!done)
-        qWarning().noquote() << "openssl" << arguments.join(QLatin1Char(' '))
-                             << "failed:" << process.readAll();
-    return done;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 std::optional<TestAuthority> TestAuthority::create(const QString &folder)
 {
-    QFile config(QDir(folder).filePath(QStringLiteral("openssl.cnf")));
-    if (!config.open(QIODevice::WriteOnly) || config.write(Extensions) < 0)
+    QProcess openssl;
+    openssl.setWorkingDirectory(folder);
+    openssl.setProcessChannelMode(QProcess::MergedChannels);
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                   "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                   "subjectAltName=IP:127.0.0.1", "-keyout", "key.pem", "-out", "cert.pem"});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+        qWarning().noquote() << "openssl failed:" << openssl.readAll();
         return std::nullopt;
-    config.close();
-    const QStringList newKey = {
-        QStringLiteral("-newkey"),    QStringLiteral("ec"),
-        QStringLiteral("-pkeyopt"),   QStringLiteral("ec_paramgen_curve:prime256v1"),
-        QStringLiteral("-nodes"),     QStringLiteral("-config"),
-        QStringLiteral("openssl.cnf")};
-    const bool made =
-        openssl(folder,
-                QStringList{"req", "-x509", "-extensions", "authority", "-days", "2", "-subj",
-                            "/CN=NolkSet test authority", "-keyout", "ca.key", "-out", "ca.pem"} +
-                    newKey) &&
-        openssl(folder, QStringList{"req", "-new", "-subj", "/CN=127.0.0.1", "-keyout",
-                                    "server.key", "-out", "server.csr"} +
-                            newKey) &&
-        openssl(folder, {"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
-                         "-set_serial", "2", "-days", "2", "-extfile", "openssl.cnf", "-extensions",
-                         "server", "-out", "server.pem"});
-    if (!made)
+    }
+    QFile cert(QDir(folder).filePath(QStringLiteral("cert.pem")));
+    QFile key(QDir(folder).filePath(QStringLiteral("key.pem")));
+    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
         return std::nullopt;
-    TestAuthority result;
-    result.authority = QSslCertificate(readFile(QDir(folder).filePath(QStringLiteral("ca.pem"))));
-    result.serverCertificate =
-        QSslCertificate(readFile(QDir(folder).filePath(QStringLiteral("server.pem"))));
-    result.serverKey =
-        QSslKey(readFile(QDir(folder).filePath(QStringLiteral("server.key"))), QSsl::Ec);
-    if (result.authority.isNull() || result.serverCertificate.isNull() || result.serverKey.isNull())
+    TestAuthority result{QSslCertificate(cert.readAll()), QSslKey(key.readAll(), QSsl::Ec)};
+    if (result.certificate.isNull() || result.key.isNull())
         return std::nullopt;
     return result;
 }
@@ -87,8 +34,8 @@ HttpsServer::HttpsServer(const TestAuthority &authority, QObject *parent)
     : QObject(parent)
 {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    config.setLocalCertificate(authority.serverCertificate);
-    config.setPrivateKey(authority.serverKey);
+    config.setLocalCertificate(authority.certificate);
+    config.setPrivateKey(authority.key);
     config.setPeerVerifyMode(QSslSocket::VerifyNone);
     server.setSslConfiguration(config);
     connect(&server, &QTcpServer::pendingConnectionAvailable, this, &HttpsServer::accept);

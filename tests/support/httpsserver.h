@@ -14,13 +14,13 @@
 
 class QSslSocket;
 
-// A certificate authority made for one test run, and a server certificate
-// for 127.0.0.1 that it signed. Nothing outside the test process trusts it.
+// A self-signed certificate for 127.0.0.1, made for one test run: a client
+// that trusts it as an authority takes the server. Nothing outside the test
+// process trusts it.
 struct TestAuthority
 {
-    QSslCertificate authority;
-    QSslCertificate serverCertificate;
-    QSslKey serverKey;
+    QSslCertificate certificate;
+    QSslKey key;
 
     // Made with the openssl command in folder; nothing when that failed.
     static std::optional<TestAuthority> create(const QString &folder);
