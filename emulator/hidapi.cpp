@@ -38,6 +38,20 @@ bool matches(const WheelCore &core, unsigned short vendorId, unsigned short prod
            (productId == 0 || productId == core.productId());
 }
 
+// Takes exactly the latency: a plain sleep oversleeps by the scheduler's
+// slack (a fifth of a millisecond and more on a loaded machine), which a
+// benchmark of a thousand transfers would count as the program's time. So
+// it sleeps to shortly before the end and spins the rest.
+void waitExactly(std::chrono::microseconds latency)
+{
+    constexpr std::chrono::microseconds Spin{500};
+    const Clock::time_point end = Clock::now() + latency;
+    if (latency > Spin)
+        std::this_thread::sleep_until(end - Spin);
+    while (Clock::now() < end) {
+    }
+}
+
 hid_device *openHandle(Bus &b, const std::shared_ptr<emu::Wheel> &wheel)
 {
     auto *handle = new hid_device_;
@@ -63,7 +77,7 @@ int controlTransfer(hid_device *handle, Transfer kind, const unsigned char *data
         latency = b.latency[emu::detail::transferIndex(kind)];
     }
     if (latency.count() > 0)
-        std::this_thread::sleep_for(latency);
+        waitExactly(latency);
 
     std::lock_guard<std::mutex> lock(b.mutex);
     WheelCore &core = handle->wheel->core();
@@ -96,7 +110,7 @@ int readInput(hid_device *handle, unsigned char *data, std::size_t length, int m
     const std::chrono::microseconds latency = b.latency[emu::detail::transferIndex(Transfer::Read)];
     if (latency.count() > 0) {
         lock.unlock();
-        std::this_thread::sleep_for(latency);
+        waitExactly(latency);
         lock.lock();
     }
     WheelCore &core = handle->wheel->core();
