@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <thread>
@@ -32,12 +34,15 @@ class Watcher : public QObject
 {
 public:
     std::vector<emu::Clock::time_point> seen;
+    QEventLoop done;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
             seen.push_back(emu::Clock::now());
+        if (seen.size() == Changes)
+            done.quit();
         return false;
     }
 };
@@ -78,10 +83,8 @@ int main(int argc, char *argv[])
             wheel->setHeld(Input, k % 2 == 0);
         }
     });
-    QElapsedTimer clock;
-    clock.start();
-    while (watcher.seen.size() < Changes && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 1);
+    QTimer::singleShot(10000, &watcher.done, &QEventLoop::quit);
+    watcher.done.exec();
     driver.join();
     if (watcher.seen.size() != Changes)
         qFatal("%zu of %d changes shown", watcher.seen.size(), Changes);
