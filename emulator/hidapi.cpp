@@ -38,6 +38,11 @@ bool matches(const WheelCore &core, unsigned short vendorId, unsigned short prod
            (productId == 0 || productId == core.productId());
 }
 
+// The lateness carried to the next waits is at most this or one latency,
+// whichever is longer: a stalled machine does not buy a burst of instant
+// transfers.
+constexpr std::chrono::milliseconds MostLate{20};
+
 // Waits until end: a plain sleep oversleeps by the scheduler's slack (a
 // fifth of a millisecond and more on a loaded machine), which a benchmark of
 // a thousand transfers would count as the program's time. So it sleeps to
@@ -83,8 +88,10 @@ int controlTransfer(hid_device *handle, Transfer kind, const unsigned char *data
         waitUntil(end);
 
     std::lock_guard<std::mutex> lock(b.mutex);
-    if (latency.count() > 0)
-        b.late[index] = std::min<Clock::duration>(b.late[index] + (Clock::now() - end), latency);
+    if (latency.count() > 0) {
+        const Clock::duration most = std::max<Clock::duration>(latency, MostLate);
+        b.late[index] = std::min<Clock::duration>(b.late[index] + (Clock::now() - end), most);
+    }
     WheelCore &core = handle->wheel->core();
     const Clock::time_point now = Clock::now();
     core.advance(now);
