@@ -286,8 +286,7 @@ void TestFaultSweep::sweep()
 
     // A failed transfer ends in an error box, never in a success box; an
     // operation that tells its end and met no failure tells of success.
-    int successes = 0;
-    int errors = 0;
+    int successes = 0, errors = 0;
     for (const dialogs::ShownBox &box : dialogs::script::boxes()) {
         successes += op.success && box.text == QLatin1String(op.success);
         errors += box.icon == QMessageBox::Critical;
