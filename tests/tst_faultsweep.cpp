@@ -267,8 +267,11 @@ void TestFaultSweep::sweep()
     }
 
     op.act(s);
-    if (unplugger.joinable())
+    if (unplugger.joinable()) {
+        // The connection reads run from the event loop.
+        QTRY_VERIFY_WITH_TIMEOUT(!s.wheel->isPlugged(), 6000);
         unplugger.join();
+    }
     const bool unplugged = !s.wheel->isPlugged();
     // An upload ends, however it ends, and the window looks for the wheel.
     QTRY_VERIFY_WITH_TIMEOUT(s.w("pbUpgrade")->isEnabled(), 10000);
