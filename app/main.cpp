@@ -1,11 +1,35 @@
+#include "app/cli/commandline.h"
+#include "app/cli/terminal.h"
 #include "app/mainwindow.h"
 #include "app/singleinstance.h"
 
 #include <QApplication>
 #include <QIcon>
 
+namespace {
+
+int runCommandLine(int argc, char *argv[])
+{
+    terminal::useParentConsole();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return cli::run(QCoreApplication::arguments(), {out, err, terminal::stderrIsTerminal()},
+                    SingleInstance::defaultFolder());
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // A command needs no display: it runs without the window's application.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (cli::isCommandLine(arguments))
+        return runCommandLine(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/nolkset.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("nolkset"));

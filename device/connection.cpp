@@ -7,6 +7,7 @@
 #include "device/protocol.h"
 #include "firmware/updateserver.h"
 #include "settings/ledimage.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
@@ -18,16 +19,6 @@ bool isInputIndicator(const QString &name)
 {
     return name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ"))
            || name.startsWith(QLatin1String("pbSW"));
-}
-
-// Sends a query and returns its answer; nothing when the wheel did not take
-// the query or gave no answer, so a wheel lost halfway through the reads
-// leaves the window's values alone instead of decoding the request bytes.
-std::optional<protocol::Report> ask(protocol::Report request)
-{
-    if (HidLink::instance().query(request) < 0)
-        return std::nullopt;
-    return request;
 }
 
 void moveWidgets(QWidget *page, const std::vector<WidgetPosition> &positions)
@@ -129,14 +120,10 @@ void MainWindow::showWaitingState()
 
 bool MainWindow::readLedColors()
 {
-    ledimage::Image image{};
-    for (std::size_t block = 0; block < protocol::LedBlockCount; ++block) {
-        const auto answer = ask(protocol::query(static_cast<std::uint8_t>(protocol::item::LedBlock0 + block)));
-        if (!answer)
-            return false;
-        ledimage::setImageBlock(image, block, protocol::ledBlockAnswer(*answer));
-    }
-    const ledimage::Channels channels = ledimage::unpack(image);
+    const std::optional<ledimage::Image> image = storedsettings::readLeds();
+    if (!image)
+        return false;
+    const ledimage::Channels channels = ledimage::unpack(*image);
     for (std::size_t slot = 0; slot < ledimage::ButtonSlotCount; ++slot) {
         auto *button = ui->page2->findChild<QAbstractButton *>(ledimage::slotButton(slot));
         QColor color = ledimage::slotColor(channels, slot);
@@ -148,10 +135,10 @@ bool MainWindow::readLedColors()
 
 bool MainWindow::readPaddleMode()
 {
-    const auto answer = ask(protocol::query(protocol::item::PaddleMode));
+    const std::optional<std::uint8_t> answer = storedsettings::readPaddleMode();
     if (!answer)
         return false;
-    const std::uint8_t value = protocol::paddleModeAnswer(*answer);
+    const std::uint8_t value = *answer;
     ui->hsBite->setStatusTip(QString::number(value));
     const protocol::PaddleMode mode = protocol::decodePaddleMode(value);
     switch (mode.side) {
@@ -171,10 +158,10 @@ bool MainWindow::readPaddleMode()
 
 bool MainWindow::readPulseWidth()
 {
-    const auto answer = ask(protocol::parameterQuery(protocol::param::PulseWidth));
+    const std::optional<std::int32_t> answer = storedsettings::readPulseWidth();
     if (!answer)
         return false;
-    const std::int32_t width = protocol::pulseWidthAnswer(*answer);
+    const std::int32_t width = *answer;
     if (width >= 0)
         ui->hsTrigger->setValue(width);
     ui->hsTrigger->setStatusTip(QString::number(ui->hsTrigger->value()));
@@ -183,16 +170,16 @@ bool MainWindow::readPulseWidth()
 
 bool MainWindow::readClutchState()
 {
-    const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
-    if (!answer)
+    const std::optional<bool> on = storedsettings::readClutch();
+    if (!on)
         return false;
-    ui->cbClutch->setChecked(protocol::clutchAnswer(*answer));
+    ui->cbClutch->setChecked(*on);
     return true;
 }
 
 bool MainWindow::readDeviceName()
 {
-    const auto answer = ask(protocol::query(protocol::item::DeviceName));
+    const auto answer = storedsettings::ask(protocol::query(protocol::item::DeviceName));
     if (!answer)
         return false;
     const std::optional<QString> name = protocol::deviceNameAnswer(*answer);
@@ -206,10 +193,10 @@ bool MainWindow::readDeviceName()
 
 bool MainWindow::readFirmwareVersion()
 {
-    const auto answer = ask(protocol::query(protocol::item::FirmwareVersion));
-    if (!answer)
+    const std::optional<QString> version = storedsettings::readFirmwareVersion();
+    if (!version)
         return false;
-    const QString line = tr("Firmware Version:") + protocol::firmwareVersionAnswer(*answer);
+    const QString line = tr("Firmware Version:") + *version;
     ui->lbVersion->setText(line);
     ui->lbVersion->show();
     qDebug().noquote() << line;

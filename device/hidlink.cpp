@@ -31,6 +31,19 @@ bool HidLink::open(std::uint16_t vendorId, std::uint16_t productId)
     return true;
 }
 
+bool HidLink::openPath(const QByteArray &path)
+{
+    QMutexLocker locker(&mutex);
+    if (handle.load() != nullptr)
+        return false;
+    hid_device *opened = hid_open_path(path.constData());
+    if (opened == nullptr)
+        return false;
+    handle.store(opened);
+    ++openCount;
+    return true;
+}
+
 void HidLink::close()
 {
     QMutexLocker locker(&mutex);

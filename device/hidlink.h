@@ -3,6 +3,7 @@
 
 #include "device/protocol.h"
 
+#include <QByteArray>
 #include <QMutex>
 
 #include <atomic>
@@ -32,6 +33,8 @@ public:
     // Opens vendor/product with no serial number. On success the handle is
     // shared and the generation number moves on. Fails if a wheel is open.
     bool open(std::uint16_t vendorId, std::uint16_t productId);
+    // The same for the wheel at a device path, as hid_enumerate lists it.
+    bool openPath(const QByteArray &path);
     // Closes and clears the handle; nothing happens when none is open.
     void close();
     bool isOpen() const;

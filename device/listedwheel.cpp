@@ -23,3 +23,17 @@ std::optional<ListedWheel> findListedWheel()
     hid_free_enumeration(listed);
     return first;
 }
+
+std::vector<ListedWheel> listedWheels()
+{
+    const auto &ids = protocol::ProductIds;
+    std::vector<ListedWheel> wheels;
+    hid_device_info *listed = hid_enumerate(protocol::VendorId, 0);
+    for (const hid_device_info *info = listed; info != nullptr; info = info->next) {
+        if (info->path != nullptr &&
+            std::find(ids.begin(), ids.end(), info->product_id) != ids.end())
+            wheels.push_back(ListedWheel{QString::fromLocal8Bit(info->path), info->product_id});
+    }
+    hid_free_enumeration(listed);
+    return wheels;
+}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // A wheel that hidapi lists on the bus, whether or not it can be opened.
 struct ListedWheel
@@ -18,5 +19,8 @@ struct ListedWheel
 // among the wheel's ids, the one a search tries to open first; nothing when
 // none is listed.
 std::optional<ListedWheel> findListedWheel();
+// Every listed wheel of the maker's vendor id and the wheels' product ids, in
+// the order hidapi lists them.
+std::vector<ListedWheel> listedWheels();
 
 #endif

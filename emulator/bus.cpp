@@ -115,6 +115,7 @@ void reset()
     b.logEnabled = true;
     b.failures.fill({});
     b.latency.fill(std::chrono::microseconds{0});
+    b.late.fill(Clock::duration{0});
     b.timing = FirmwareTiming{};
     b.misuse = 0;
 }
@@ -174,6 +175,7 @@ void setLatency(Transfer kind, std::chrono::microseconds latency)
     detail::Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
     b.latency[detail::transferIndex(kind)] = latency;
+    b.late[detail::transferIndex(kind)] = Clock::duration{0};
 }
 
 void setFirmwareTiming(const FirmwareTiming &timing)

@@ -58,6 +58,10 @@ struct Bus
     bool logEnabled = true;
     std::array<FailureRule, 4> failures{};
     std::array<std::chrono::microseconds, 4> latency{};
+    // How late the last waits of the kind ended (bounded): taken off the
+    // next waits, so that transfers in a row take their latency each on
+    // average even when the scheduler wakes a thread late.
+    std::array<Clock::duration, 4> late{};
     FirmwareTiming timing;
     int misuse = 0;
     unsigned serials = 0;

@@ -4,28 +4,13 @@
 #include "app/dialogs.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
+#include "firmware/firmwarefile.h"
 #include "ui_mainwindow.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace {
-
-// The checks the upload cannot make in front of the user: a missing, empty or
-// unreadable file would otherwise end in silence or in an "update" with no
-// image at all.
-bool isFirmwareFile(const QString &path)
-{
-    if (!path.endsWith(QLatin1String(".bin")))
-        return false;
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0 ||
-        info.size() > static_cast<qint64>(protocol::MaxImageSize))
-        return false;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
-}
 
 // Only the online update's own download is ever deleted.
 void removeDownload(QString &downloaded)
@@ -58,7 +43,7 @@ void MainWindow::onUpgrade()
         QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
         return;
     }
-    if (!isFirmwareFile(path)) {
+    if (!firmwarefile::isFirmwareFile(path)) {
         dialogs::critical(this, tr("Error"), tr("Not a valid firmware."));
         if (!downloadedFirmware.isEmpty() && path == downloadedFirmware) {
             resetUpgrade();

@@ -25,6 +25,7 @@ void NolkUpgrade::run()
     // Taken before the open test: a wheel replaced in between fails the first
     // send instead of receiving the image.
     const std::uint64_t wheel = link.generation();
+    takenBytes.store(0);
     if (!link.isOpen())
         return;
     QFile file(path);
@@ -44,7 +45,7 @@ void NolkUpgrade::run()
     report[0] = protocol::FeatureReportId;
     int reported = -1;
     for (std::size_t offset = 0; offset < size; offset += protocol::ChunkSize) {
-        protocol::fillImageChunk(report, image, offset);
+        const std::size_t count = protocol::fillImageChunk(report, image, offset);
         // Fails once the wheel is gone or another one was opened: no chunk
         // ever reaches a wheel that did not get the image's start.
         const int sent = link.sendFeatureIfGeneration(report, wheel);
@@ -53,6 +54,7 @@ void NolkUpgrade::run()
             emit progress(sent);
             return;
         }
+        takenBytes.fetch_add(static_cast<qint64>(count));
         const int percent = static_cast<int>(static_cast<qint64>(offset) * StreamPercent /
                                              static_cast<qint64>(size));
         if (percent != reported) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
+
 // Writes a firmware image file into the open wheel and reports progress in
 // whole percent: 0 to 95 while the image streams, 97 to 100 while the wheel
 // writes it, a negative value when the upload failed and was stopped.
@@ -18,11 +20,17 @@ public:
     // alone while the thread runs.
     QString path;
 
+    // Image bytes the wheel has taken so far in this run; read from any thread.
+    qint64 sentBytes() const { return takenBytes.load(); }
+
 signals:
     void progress(int percent);
 
 protected:
     void run() override;
+
+private:
+    std::atomic<qint64> takenBytes{0};
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "device/hidlink.h"
 #include "device/protocol.h"
 #include "settings/paddlesave.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
 namespace {
@@ -39,24 +40,20 @@ void MainWindow::onSavePageP()
     const auto mode = static_cast<std::uint8_t>(paddleModeValue());
     const protocol::AxisRanges ranges{adcMaxR, adcMaxL, adcMinR, adcMinL};
     const int storedMode = paddlesave::storedPaddleMode(ui->hsBite->statusTip());
-    if (const auto write = paddlesave::paddleWrite(mode, storedMode, ranges)) {
+    switch (storedsettings::savePaddleMode(mode, storedMode, ranges)) {
+    case storedsettings::Save::Failed:
         // Only a mode the wheel took counts as stored: after a failed write
         // the next save sends it again.
-        if (link.sendFeature(*write) < 0)
-            saved = false;
-        else
-            ui->hsBite->setStatusTip(QString::number(mode));
-    }
-
-    protocol::Report clutch = protocol::parameterQuery(protocol::param::ClutchEnable);
-    if (link.query(clutch) < 0) {
-        // Without an answer the wheel's state is unknown, and the write
-        // would carry bytes the wheel never gave.
         saved = false;
-    } else if (const auto write = paddlesave::clutchWrite(clutch, ui->cbClutch->isChecked())) {
-        if (link.sendFeature(*write) < 0)
-            saved = false;
+        break;
+    case storedsettings::Save::Stored:
+        ui->hsBite->setStatusTip(QString::number(mode));
+        break;
+    case storedsettings::Save::Unchanged:
+        break;
     }
+    if (!storedsettings::storeClutch(ui->cbClutch->isChecked()))
+        saved = false;
 
     if (sender() != ui->pbSaveP)
         return;

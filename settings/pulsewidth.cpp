@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::onSavePageE()
@@ -12,14 +13,17 @@ void MainWindow::onSavePageE()
         return;
     const int value = ui->hsTrigger->value();
     const int lastStored = ui->hsTrigger->statusTip().toInt(nullptr, 10);
-    if (const auto report = protocol::pulseWidthSave(value, lastStored)) {
+    switch (storedsettings::savePulseWidth(value, lastStored)) {
+    case storedsettings::Save::Failed:
         // The value counts as stored only once the wheel took it, so that the
         // next save tries again.
-        if (link.sendFeature(*report) < 0) {
-            dialogs::critical(this, tr("Error"), tr("Can not save setting."));
-            return;
-        }
+        dialogs::critical(this, tr("Error"), tr("Can not save setting."));
+        return;
+    case storedsettings::Save::Stored:
         ui->hsTrigger->setStatusTip(QString::number(value));
+        break;
+    case storedsettings::Save::Unchanged:
+        break;
     }
     dialogs::information(this, tr("Success"), tr("Setting saved."));
 }

@@ -1,0 +1,43 @@
+#include "app/cli/commands.h"
+
+#include "device/hidlink.h"
+#include "device/listedwheel.h"
+#include "settings/settingssnapshot.h"
+#include "settings/storedsettings.h"
+
+namespace cli {
+
+// One line per wheel, tab-separated so scripts can cut it apart: product id,
+// name and firmware version as the wheel answers them, device path.
+int listWheels(Streams streams)
+{
+    HidLink::init();
+    HidLink &link = HidLink::instance();
+    const std::vector<ListedWheel> wheels = listedWheels();
+    if (wheels.empty())
+        return fail(streams, NoWheel, QStringLiteral("no wheel is connected"));
+    int answered = 0;
+    for (const ListedWheel &wheel : wheels) {
+        const QString id = QString::number(wheel.productId, 16);
+        if (!link.openPath(wheel.path.toLocal8Bit())) {
+            fail(streams, NoWheel,
+                 QStringLiteral("the wheel %1 at %2 cannot be opened").arg(id, wheel.path));
+            continue;
+        }
+        const std::optional<QString> name = storedsettings::readName();
+        const std::optional<QString> version = storedsettings::readFirmwareVersion();
+        link.close();
+        if (!name || name->isEmpty() || !version) {
+            fail(streams, NoWheel,
+                 QStringLiteral("the wheel %1 at %2 did not answer").arg(id, wheel.path));
+            continue;
+        }
+        ++answered;
+        streams.out << id << '\t' << *name << '\t' << settingssnapshot::versionText(*version)
+                    << '\t' << wheel.path << '\n';
+    }
+    streams.out.flush();
+    return answered > 0 ? Success : NoWheel;
+}
+
+} // namespace cli

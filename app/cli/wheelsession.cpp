@@ -1,0 +1,33 @@
+#include "app/cli/wheelsession.h"
+
+#include "app/cli/commands.h"
+#include "device/hidlink.h"
+#include "device/listedwheel.h"
+#include "device/protocol.h"
+
+WheelSession::WheelSession()
+{
+    HidLink::init();
+}
+
+WheelSession::~WheelSession()
+{
+    HidLink::instance().close();
+}
+
+int WheelSession::open(cli::Streams streams)
+{
+    HidLink &link = HidLink::instance();
+    for (const std::uint16_t id : protocol::ProductIds) {
+        if (link.open(protocol::VendorId, id)) {
+            openedId = id;
+            return cli::Success;
+        }
+    }
+    if (const std::optional<ListedWheel> listed = findListedWheel())
+        return cli::fail(streams, cli::NoWheel,
+                         QStringLiteral("the wheel at %1 cannot be opened (no permission, or "
+                                        "another program holds it)")
+                             .arg(listed->path));
+    return cli::fail(streams, cli::NoWheel, QStringLiteral("no wheel is connected"));
+}

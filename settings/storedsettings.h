@@ -1,0 +1,68 @@
+#ifndef NOLKSET_STOREDSETTINGS_H
+#define NOLKSET_STOREDSETTINGS_H
+
+#include "device/protocol.h"
+#include "settings/ledimage.h"
+#include "settings/settingssnapshot.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// Reads the settings the open wheel keeps and stores new ones, with the
+// queries and stored commands the window's connection and save buttons use.
+// Every read gives nothing when a transfer failed: a value the wheel did not
+// report is never guessed.
+namespace storedsettings {
+
+// Sends a query and returns its answer; nothing when the wheel did not take
+// the query or gave no answer, so a wheel lost halfway through leaves the
+// caller's values alone instead of decoding the request bytes.
+std::optional<protocol::Report> ask(protocol::Report request);
+
+std::optional<ledimage::Image> readLeds();
+std::optional<std::uint8_t> readPaddleMode();
+// As the wheel answers it; a negative answer means it has no usable value.
+std::optional<std::int32_t> readPulseWidth();
+std::optional<bool> readClutch();
+// Empty when the answer does not echo the name query.
+std::optional<QString> readName();
+// With the echoed item code (a TAB) in front, as the wheel answers it.
+std::optional<QString> readFirmwareVersion();
+
+struct Reading
+{
+    std::optional<settingssnapshot::Settings> settings;
+    // What could not be read, when nothing was.
+    QString failed;
+};
+
+// Every stored setting of the open wheel, with the axis calibration this
+// computer keeps for its product id.
+Reading readAll(int productId);
+
+enum class Save { Unchanged, Stored, Failed };
+
+// The stored paddle report; it also carries the axis ranges.
+bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges);
+// The same, only when the mode differs from the one last stored.
+Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges);
+protocol::AxisRanges axisRanges(const calibrationstore::AxisRange &left,
+                                const calibrationstore::AxisRange &right);
+
+// The stored pulse width write when the width differs from the one last
+// stored; nothing is sent otherwise.
+Save savePulseWidth(std::int32_t milliseconds, std::int32_t lastStored);
+
+// Asks the wheel for its clutch state and, only when it differs, writes the
+// stored clutch state into that answer and sends it back: bytes 8 to 19 go to
+// the wheel as it left them. False when the query or the write failed.
+bool storeClutch(bool on);
+
+// The four LED blocks and the LED store command.
+bool storeLeds(const ledimage::Image &image);
+
+} // namespace storedsettings
+
+#endif
