@@ -52,6 +52,9 @@ if("thread" IN_LIST NOLKSET_SANITIZE)
     # are not reported, as their futex-based locks are invisible to it. Their
     # pthread and file descriptor synchronisation still counts, and every
     # access of our own code is still checked.
+    # die_after_fork=0: QProcess's child (the tests start openssl and copies
+    # of the tool) runs Qt code between fork and exec, which the sanitizer
+    # would otherwise end.
     list(APPEND NOLKSET_SANITIZER_ENV
-        "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=${_nolkset_supp}/tsan.supp:print_suppressions=0")
+        "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:die_after_fork=0:suppressions=${_nolkset_supp}/tsan.supp:print_suppressions=0")
 endif()
