@@ -35,6 +35,10 @@ void MainWindow::onInit()
 {
     connected = false;
     retryTimer.stop();
+    // A connection starts its own wireless loops; a pause left pending from
+    // the last one would poll again right beside them.
+    batteryPause->stop();
+    btPause->stop();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait();

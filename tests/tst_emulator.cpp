@@ -101,14 +101,6 @@ private:
         return handle;
     }
 
-    // The fixture's RALKA, with a DEMTA and a SOVIN beside it.
-    std::vector<hid_device *> allModels()
-    {
-        emu::plug(emu::Model::Demta, 0x2008);
-        emu::plug(emu::Model::Sovin, 0x2009);
-        return {device, open(0x2008), open(0x2009)};
-    }
-
     std::shared_ptr<emu::Wheel> wheel;
     hid_device *device = nullptr;
     std::vector<hid_device *> opened;
@@ -139,7 +131,9 @@ void TestEmulator::identity()
     QVERIFY(hid_open(0x7B3F, 0x2007, nullptr) == nullptr);
     QVERIFY(hid_open(Vendor, 0x200A, nullptr) == nullptr);
     const QStringList models{"RALKA", "DEMTA", "SOVIN"};
-    const std::vector<hid_device *> handles = allModels();
+    emu::plug(emu::Model::Demta, 0x2008);
+    emu::plug(emu::Model::Sovin, 0x2009);
+    const std::vector<hid_device *> handles{device, open(0x2008), open(0x2009)};
     for (std::size_t i = 0; i < handles.size(); ++i) {
         const Report answer = query(handles[i], {0x02, 0x0B, 0x0D});
         QCOMPARE(answer[1], std::uint8_t{0x0D});

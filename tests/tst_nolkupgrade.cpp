@@ -100,27 +100,23 @@ void TestNolkUpgrade::stream_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("chunks");
-    QTest::addColumn<QByteArray>("lastChunkHead");
     QTest::addColumn<QByteArray>("endHead");
     QTest::addColumn<QList<int>>("streamed");
 
-    QTest::newRow("40 bytes") << 40 << 3 << QByteArray("\x02\x80\x02\x08", 4)
-                              << QByteArray("\x02\x10\x02\x08", 4) << QList<int>{0, 38, 76};
-    QTest::newRow("empty") << 0 << 0 << QByteArray() << QByteArray("\x02\x10\x00\x00", 4)
-                           << QList<int>{};
-    QTest::newRow("16 bytes") << 16 << 1 << QByteArray("\x02\x80\x00\x10", 4)
-                              << QByteArray("\x02\x10\x00\x10", 4) << QList<int>{0};
-    QTest::newRow("17 bytes") << 17 << 2 << QByteArray("\x02\x80\x01\x01", 4)
-                              << QByteArray("\x02\x10\x01\x01", 4) << QList<int>{0, 90};
-    QTest::newRow("229,376 bytes") << 229376 << 14336 << QByteArray("\x02\xB7\xFF\x10", 4)
-                                   << QByteArray("\x02\x10\xFF\x10", 4) << range(0, 95);
+    // The end report repeats the last chunk's number and count.
+    QTest::newRow("40 bytes") << 40 << 3 << QByteArray("\x02\x10\x02\x08", 4)
+                              << QList<int>{0, 38, 76};
+    QTest::newRow("empty") << 0 << 0 << QByteArray("\x02\x10\x00\x00", 4) << QList<int>{};
+    QTest::newRow("16 bytes") << 16 << 1 << QByteArray("\x02\x10\x00\x10", 4) << QList<int>{0};
+    QTest::newRow("17 bytes") << 17 << 2 << QByteArray("\x02\x10\x01\x01", 4) << QList<int>{0, 90};
+    QTest::newRow("229,376 bytes")
+        << 229376 << 14336 << QByteArray("\x02\x10\xFF\x10", 4) << range(0, 95);
 }
 
 void TestNolkUpgrade::stream()
 {
     QFETCH(int, size);
     QFETCH(int, chunks);
-    QFETCH(QByteArray, lastChunkHead);
     QFETCH(QByteArray, endHead);
     QFETCH(QList<int>, streamed);
 
@@ -148,9 +144,6 @@ void TestNolkUpgrade::stream()
         QCOMPARE(reports[chunk].bytes, buffer);
         QCOMPARE(reports[chunk].result, 20);
     }
-    if (chunks > 0)
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(reports[chunks - 1].bytes.data()), 4),
-                 lastChunkHead);
     buffer[1] = 0x10;
     QCOMPARE(reports.back().bytes, buffer);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(buffer.data()), 4), endHead);

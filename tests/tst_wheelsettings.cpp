@@ -174,8 +174,6 @@ void TestWheelSettings::calibrationStore_data()
     const QByteArray full = QByteArray::fromHex("2c010000340800003c0f0000");
     QTest::newRow("absent") << own << QVariant() << "0-4096";
     QTest::newRow("other product id") << calibrationKey(0x2008, 3) << QVariant(full) << "0-4096";
-    QTest::newRow("other value name")
-        << calibrationKey(0x2007, 3, "Other") << QVariant(full) << "0-4096";
     QTest::newRow("12 bytes") << own << QVariant(full) << "300-3900";
     QTest::newRow("8 bytes") << own << QVariant(full.left(8)) << "300-0";
     QTest::newRow("13 bytes") << own << QVariant(full + '\1') << "0-4096";
@@ -254,8 +252,6 @@ void TestWheelSettings::ledPick_data()
 
     const QColor white(255, 255, 255);
     const QString shownWhite = QStringLiteral("rgb(255,255,255)");
-    QTest::newRow("white on pbB1")
-        << true << "pbB1" << white << shownWhite << QList<int>{0} << Nibbles{8, 15, 12};
     QTest::newRow("white on hidden pbT1")
         << true << "pbT1" << white << shownWhite << QList<int>{26} << Nibbles{15, 15, 15};
     QTest::newRow("white, correction off")
