@@ -12,6 +12,7 @@ PACKAGES=(
     xvfb xauth
     openssl ca-certificates
     desktop-file-utils appstream g++-mingw-w64-x86-64
+    clang libclang-rt-14-dev llvm
 )
 
 install_missing() {

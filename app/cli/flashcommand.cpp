@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include <mutex>
+
 namespace cli {
 
 int flashFirmware(Streams streams, const QString &file)
@@ -30,8 +32,10 @@ int flashFirmware(Streams streams, const QString &file)
     int printedTens = -1;
     bool drawn = false;
     // Runs on the upload thread while this one waits for it, so the streams
-    // have one user at a time.
+    // have one user at a time; the lock hands the results over to this thread.
+    std::mutex handOver;
     QObject::connect(&upload, &NolkUpgrade::progress, [&](int percent) {
+        const std::lock_guard<std::mutex> hold(handOver);
         heard = true;
         last = percent;
         if (percent < 0)
@@ -50,6 +54,7 @@ int flashFirmware(Streams streams, const QString &file)
     clock.start();
     upload.start();
     upload.wait();
+    const std::lock_guard<std::mutex> hold(handOver);
     // The bar's line ends before any message follows it.
     if (drawn)
         streams.err << '\n';

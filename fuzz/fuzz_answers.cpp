@@ -1,0 +1,114 @@
+// Every answer the wheel can put into a 20-byte feature report, through every
+// decoder the connection, the pages and the battery poll read it with.
+
+#include "device/protocol.h"
+#include "fuzzcheck.h"
+#include "settings/paddlesave.h"
+#include "wireless/batteryline.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+using namespace protocol;
+
+namespace {
+
+void checkPaddleMode(const Report &answer)
+{
+    const std::uint8_t value = paddleModeAnswer(answer);
+    FUZZ_CHECK(value == answer[2]);
+    const PaddleMode mode = decodePaddleMode(value);
+    FUZZ_CHECK(mode.bitePoint >= 0 && mode.bitePoint <= MaxBitePoint);
+    // Every value a clutch paddle can have reads back as itself.
+    if (value <= 2 * MaxBitePoint + 1)
+        FUZZ_CHECK(encodePaddleMode(mode) == value);
+    else
+        FUZZ_CHECK(mode.side == ClutchSide::None && encodePaddleMode(mode) == 0xFF);
+}
+
+void checkTexts(const Report &answer)
+{
+    const std::optional<QString> name = deviceNameAnswer(answer);
+    FUZZ_CHECK(name.has_value() == (answer[1] == item::DeviceName));
+    // UTF-8 never decodes to more UTF-16 units than it has bytes.
+    if (name)
+        FUZZ_CHECK(name->size() <= 18 && !name->contains(QChar(0)));
+
+    const QString version = firmwareVersionAnswer(answer);
+    FUZZ_CHECK(version.size() <= 19 && !version.contains(QChar(0)));
+    if (answer[1] == item::FirmwareVersion)
+        FUZZ_CHECK(version.startsWith(QLatin1Char('\t')));
+}
+
+void checkValues(const Report &answer)
+{
+    const std::int32_t value = int32At(answer, 3);
+    FUZZ_CHECK(clutchAnswer(answer) == (value == 1 || value == -1));
+    FUZZ_CHECK(pulseWidthAnswer(answer) == value);
+
+    const BatteryState battery = batteryAnswer(answer);
+    FUZZ_CHECK(battery.charge == answer[2]);
+    FUZZ_CHECK(battery.supply == (answer[3] | answer[4] << 8));
+    FUZZ_CHECK(battery.onUsb == (battery.supply >= UsbSupplyThreshold));
+
+    const QString line = wireless::batteryLine(battery);
+    FUZZ_CHECK(line.endsWith(battery.onUsb ? QStringLiteral("USB")
+                                           : QString::number(battery.charge) + QLatin1Char('%')));
+
+    // Saving the PADDLES page writes the clutch only when the answer differs,
+    // into the answer itself: bytes 8 to 19 go back as the wheel left them.
+    for (const bool on : {false, true}) {
+        const std::optional<Report> write = paddlesave::clutchWrite(answer, on);
+        FUZZ_CHECK(write.has_value() == (clutchAnswer(answer) != on));
+        if (write) {
+            FUZZ_CHECK(*write == [&] {
+                Report expected = answer;
+                makeStoredClutch(expected, on);
+                return expected;
+            }());
+            FUZZ_CHECK((*write)[7] == StoreMarker && clutchAnswer(*write) == on);
+            FUZZ_CHECK(std::equal(write->begin() + 8, write->end(), answer.begin() + 8));
+        }
+    }
+
+    const LedBlock block = ledBlockAnswer(answer);
+    FUZZ_CHECK(std::equal(block.begin(), block.end(), answer.begin() + 2));
+}
+
+// Positions past the report read as nothing rather than past its end.
+void checkPositions(const Report &answer, std::size_t position)
+{
+    const std::int32_t value = int32At(answer, position);
+    if (position > ReportSize - 4)
+        FUZZ_CHECK(value == 0);
+    const std::uint16_t half = u16At(answer, position);
+    if (position > ReportSize - 2)
+        FUZZ_CHECK(half == 0);
+    const QString text = textAt(answer, position);
+    if (position >= ReportSize)
+        FUZZ_CHECK(text.isEmpty());
+
+    Report written = answer;
+    putInt32(written, position, value);
+    putU16(written, position, half);
+    FUZZ_CHECK(written == answer);
+}
+
+} // namespace
+
+// Bytes 0 to 19 are the answer (missing ones zero); the rest picks a position.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    Report answer{};
+    std::copy_n(data, std::min(size, ReportSize), answer.begin());
+    checkPaddleMode(answer);
+    checkTexts(answer);
+    checkValues(answer);
+
+    std::size_t position = 0;
+    for (std::size_t i = ReportSize; i < size && i < ReportSize + sizeof position; ++i)
+        position = position << 8 | data[i];
+    checkPositions(answer, position);
+    return 0;
+}
