@@ -107,7 +107,10 @@ void MainWindow::onNetUpgrade()
 
 void MainWindow::onNetProgress(qint64 received, qint64 total)
 {
-    if (total <= 0)
+    // A reply stopped for its size has already reset the page from inside
+    // this same progress report; it must not fill the bar again.
+    const auto *reply = qobject_cast<const QNetworkReply *>(sender());
+    if (total <= 0 || (reply && reply->isFinished()))
         return;
     ui->pgUpgrade->setValue(static_cast<int>(received * 100 / total));
 }
