@@ -110,7 +110,7 @@ void MainWindow::onNetProgress(qint64 received, qint64 total)
     // A reply stopped for its size has already reset the page from inside
     // this same progress report; it must not fill the bar again.
     const auto *reply = qobject_cast<const QNetworkReply *>(sender());
-    if (total <= 0 || (reply && reply->isFinished()))
+    if (total <= 0 || (reply && reply->error() != QNetworkReply::NoError))
         return;
     ui->pgUpgrade->setValue(static_cast<int>(received * 100 / total));
 }
