@@ -1,5 +1,6 @@
 #include "app/cli/commandline.h"
 #include "app/cli/terminal.h"
+#include "app/debugoutput.h"
 #include "app/mainwindow.h"
 #include "app/singleinstance.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
         return runCommandLine(argc, argv);
 
     QApplication app(argc, argv);
+    debugoutput::install();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/nolkset.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("nolkset"));
 

@@ -84,9 +84,6 @@ MainWindow::MainWindow(QWidget *parent)
     // A coarse timer may fire a retry early.
     retryTimer.setTimerType(Qt::PreciseTimer);
     connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
-    connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
-            &MainWindow::onBTUpdate);
-    connect(&btAgent, &QBluetoothDeviceDiscoveryAgent::finished, this, &MainWindow::onBTDone);
     setUpWirelessLoops();
 
     showWaitingState();

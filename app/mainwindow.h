@@ -5,13 +5,14 @@
 #include "device/permissionhint.h"
 #include "firmware/nolkupgrade.h"
 
-#include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothDeviceInfo>
 #include <QList>
 #include <QMainWindow>
-#include <QNetworkAccessManager>
 #include <QString>
 #include <QTimer>
+
+class QBluetoothDeviceDiscoveryAgent;
+class QNetworkAccessManager;
 
 class QAbstractButton;
 class QColor;
@@ -136,8 +137,11 @@ private:
     bool dragging;
     NolkEvent eventThread;
     NolkUpgrade upgradeThread;
-    QNetworkAccessManager network;
-    QBluetoothDeviceDiscoveryAgent btAgent;
+    // Made on first use: most runs never check for an update or scan for
+    // Bluetooth, and both pull in a good deal of Qt (and the system bus).
+    QNetworkAccessManager &network();
+    QNetworkAccessManager *networkAccess = nullptr;
+    QBluetoothDeviceDiscoveryAgent *btAgent = nullptr;
     quint32 adcMinL;
     quint32 adcMinR;
     quint32 adcMaxL;

@@ -11,6 +11,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QPixmapCache>
 #include <QTimer>
 
 namespace {
@@ -223,7 +224,14 @@ void MainWindow::applyModelProfile(const QString &name)
             continue;
         updateUrl = QStringLiteral("https://") + updateserver::host()
                     + QStringLiteral("/upgrade/") + profile.updateDirectory;
-        ui->lbMain->setStyleSheet(profile.mainStyleSheet);
+        if (ui->lbMain->styleSheet() != profile.mainStyleSheet) {
+            // Qt's pixmap cache would keep the picture shown so far decoded
+            // (3.7 MB) beside the model's own; let it go before that one is
+            // decoded.
+            ui->lbMain->setStyleSheet(QString());
+            QPixmapCache::clear();
+            ui->lbMain->setStyleSheet(profile.mainStyleSheet);
+        }
         moveWidgets(ui->page1, profile.inputPositions);
         ui->pbS2->setEnabled(profile.ledPageEnabled);
         if (!profile.ledStyleSheet.isEmpty())

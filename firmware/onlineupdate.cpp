@@ -7,6 +7,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
 
@@ -28,10 +29,17 @@ void limitBody(QNetworkReply *reply, qint64 limit)
 
 } // namespace
 
+QNetworkAccessManager &MainWindow::network()
+{
+    if (!networkAccess)
+        networkAccess = new QNetworkAccessManager(this);
+    return *networkAccess;
+}
+
 void MainWindow::onAutoUpgrade()
 {
     QNetworkReply *reply =
-        network.get(updateserver::request(updateUrl + QStringLiteral("version.json")));
+        network().get(updateserver::request(updateUrl + QStringLiteral("version.json")));
     limitBody(reply, updatecheck::MaxDocumentBytes);
     ui->pbAutoUpgrade->setEnabled(false);
     ui->pbAutoUpgrade->setText(tr("Checking ..."));
@@ -86,7 +94,7 @@ void MainWindow::onNetUpgrade()
     // written would hand a second file to an upload that cannot take it.
     if (upgradeThread.isRunning())
         return;
-    for (const QNetworkReply *running : network.findChildren<QNetworkReply *>()) {
+    for (const QNetworkReply *running : network().findChildren<QNetworkReply *>()) {
         if (running->property(ImageReply).toBool() && !running->isFinished())
             return;
     }
@@ -95,7 +103,7 @@ void MainWindow::onNetUpgrade()
         resetUpgrade();
         return;
     }
-    QNetworkReply *reply = network.get(updateserver::request(address));
+    QNetworkReply *reply = network().get(updateserver::request(address));
     reply->setProperty(ImageReply, true);
     limitBody(reply, updatecheck::MaxImageBytes);
     connect(reply, &QNetworkReply::downloadProgress, this, &MainWindow::onNetProgress);

@@ -6,6 +6,7 @@
 #include "ui_mainwindow.h"
 #include "wireless/batteryline.h"
 
+#include <QBluetoothDeviceDiscoveryAgent>
 #include <QTimer>
 
 void MainWindow::setUpWirelessLoops()
@@ -49,7 +50,13 @@ void MainWindow::onBTScan()
     ui->lbBTStatus->show();
     // Without an adapter the agent reports an error and never finishes, so
     // the loop ends here. A start while a scan runs is ignored by the agent.
-    btAgent.start();
+    if (!btAgent) {
+        btAgent = new QBluetoothDeviceDiscoveryAgent(this);
+        connect(btAgent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this,
+                &MainWindow::onBTUpdate);
+        connect(btAgent, &QBluetoothDeviceDiscoveryAgent::finished, this, &MainWindow::onBTDone);
+    }
+    btAgent->start();
 }
 
 void MainWindow::onBTUpdate(QBluetoothDeviceInfo info)

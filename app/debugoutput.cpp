@@ -1,0 +1,57 @@
+#include "app/debugoutput.h"
+
+#include <QAbstractEventDispatcher>
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace debugoutput {
+namespace {
+
+constexpr qsizetype FlushBytes = 4096;
+
+// Lines come from the reader and upload threads too.
+QMutex lock;
+QByteArray waiting;
+
+void writeWaiting()
+{
+    if (waiting.isEmpty())
+        return;
+    std::fwrite(waiting.constData(), 1, static_cast<std::size_t>(waiting.size()), stderr);
+    std::fflush(stderr);
+    waiting.clear();
+}
+
+void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QMutexLocker hold(&lock);
+    waiting += qFormatLogMessage(type, context, message).toLocal8Bit();
+    waiting += '\n';
+    // A fatal message aborts right after this returns: it must be out by then.
+    if ((type != QtDebugMsg && type != QtInfoMsg) || waiting.size() >= FlushBytes)
+        writeWaiting();
+}
+
+} // namespace
+
+void flush()
+{
+    const QMutexLocker hold(&lock);
+    writeWaiting();
+}
+
+void install()
+{
+#ifndef Q_OS_WIN
+    qInstallMessageHandler(handle);
+    QObject::connect(QAbstractEventDispatcher::instance(),
+                     &QAbstractEventDispatcher::aboutToBlock, &flush);
+    std::atexit(flush);
+#endif
+}
+
+} // namespace debugoutput
