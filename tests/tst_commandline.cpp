@@ -132,23 +132,22 @@ void TestCommandLine::arguments_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("output");
-    QTest::newRow("qt's own") << 0 << QStringList{"-platform", "offscreen", "-reverse"} << -1
-                              << QString();
-    QTest::newRow("help") << 0 << QStringList{"--help"} << 0 << "--restore <file>";
-    QTest::newRow("two commands") << 0 << QStringList{"--list", "--show"} << 2
-                                  << "nolkset: give exactly one command; see --help\n";
-    QTest::newRow("no file") << 0 << QStringList{"--backup"} << 2
-                             << "Missing value after '--backup'";
-    QTest::newRow("stray word") << 0 << QStringList{"--list", "now"} << 2
-                                << "unexpected argument \"now\"";
-    QTest::newRow("no wheel") << 0 << QStringList{"--list"} << 1
-                              << "nolkset: no wheel is connected\n";
-    QTest::newRow("one that cannot be opened")
-        << 1 << QStringList{"--list"} << 1
-        << "nolkset: the wheel 2008 at emulator:NOLKn cannot be opened\n";
-    QTest::newRow("two wheels") << 2 << QStringList{"--list"} << 0
-                                << "2008\tDEMTA\tNov 21 2023,16:05\temulator:NOLKn\n"
-                                   "2007\tRALKA\tMar  5 2024,10:30\temulator:NOLKn\n";
+    const auto row = [](const char *tag, int wheels, const QStringList &arguments, int status,
+                        const char *output) {
+        QTest::newRow(tag) << wheels << arguments << status << QString(output);
+    };
+    row("qt's own", 0, {"-platform", "offscreen", "-reverse"}, -1, "");
+    row("help", 0, {"--help"}, 0, "--restore <file>");
+    row("two commands", 0, {"--list", "--show"}, 2,
+        "nolkset: give exactly one command; see --help\n");
+    row("no file", 0, {"--backup"}, 2, "Missing value after '--backup'");
+    row("stray word", 0, {"--list", "now"}, 2, "unexpected argument \"now\"");
+    row("no wheel", 0, {"--list"}, 1, "nolkset: no wheel is connected\n");
+    row("one that cannot be opened", 1, {"--list"}, 1,
+        "nolkset: the wheel 2008 at emulator:NOLKn cannot be opened\n");
+    row("two wheels", 2, {"--list"}, 0,
+        "2008\tDEMTA\tNov 21 2023,16:05\temulator:NOLKn\n"
+        "2007\tRALKA\tMar  5 2024,10:30\temulator:NOLKn\n");
 }
 
 void TestCommandLine::arguments()
