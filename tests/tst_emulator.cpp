@@ -82,14 +82,12 @@ private slots:
     void cleanup();
 
     void identity();
-    void featureReports();
     void queries_data();
     void queries();
     void inputReports();
     void firmwareUpdate();
-    void unplugging();
-    void unopenableWheel();
-    void failureInjection();
+    void handles();
+    void refusedTransfers();
     void log();
 
 private:
@@ -144,18 +142,6 @@ void TestEmulator::identity()
         QVERIFY2(text.startsWith('\t') && text.count('\t') == 1 && date.isValid(),
                  qPrintable(text));
     }
-}
-
-// Every command the program sends is taken (see the queries); feature
-// reports other than 20 bytes with report id 2, and output reports other than
-// 20 bytes with report id 3, are refused.
-void TestEmulator::featureReports()
-{
-    const Report feature{0x02, 0x0C, 0x04}, output{0x03, 0x01};
-    QCOMPARE(hid_send_feature_report(device, output.data(), 20), -1);
-    QCOMPARE(hid_send_feature_report(device, feature.data(), 19), -1);
-    QCOMPARE(hid_write(device, feature.data(), 20), -1);
-    QCOMPARE(hid_write(device, output.data(), 19), -1);
 }
 
 // The commands are taken (output reports for report id 3), and the query
@@ -263,24 +249,21 @@ void TestEmulator::firmwareUpdate()
 }
 
 // Once unplugged, every transfer on the handle fails, and only a new handle
-// reaches the replugged wheel, settings kept.
-void TestEmulator::unplugging()
+// reaches the replugged wheel, settings kept. An unopenable wheel is still
+// listed but refuses every open; as in hidapi, hid_open gives up on the
+// first match. The handle it had keeps working.
+void TestEmulator::handles()
 {
     QCOMPARE(send(device, {0x02, 0x0C, 0x04, 0x50, 0, 0, 0, 0xEF}), 20);
     wheel->unplug();
     Bytes frame(17);
     QCOMPARE(hid_read(device, frame.data(), frame.size()), -1);
     QVERIFY(hid_open(Vendor, 0x2007, nullptr) == nullptr);
-
     wheel->replug();
     QCOMPARE(send(device, {0x02, 0x0B, 0x0D}), -1);
-    QCOMPARE(hex(query(open(0x2007), {0x02, 0x0B, 0x0C, 0x04})), hex(report("020C0450")));
-}
+    hid_device *again = open(0x2007);
+    QCOMPARE(hex(query(again, {0x02, 0x0B, 0x0C, 0x04})), hex(report("020C0450")));
 
-// An unopenable wheel is still listed but refuses every open; as in hidapi,
-// hid_open gives up on the first match. The handle it had keeps working.
-void TestEmulator::unopenableWheel()
-{
     emu::plug(emu::Model::Demta, 0x2007);
     wheel->setOpenable(false);
     hid_device_info *listed = hid_enumerate(Vendor, 0x2007);
@@ -290,18 +273,25 @@ void TestEmulator::unopenableWheel()
     QVERIFY(hid_open(Vendor, 0x2007, nullptr) == nullptr);
     QVERIFY(hid_open_path(path.c_str()) == nullptr);
     QCOMPARE(QString::fromWCharArray(hid_error(nullptr)), QStringLiteral("Permission denied"));
-    QCOMPARE(send(device, {0x02, 0x0B, 0x0D}), 20);
-
+    QCOMPARE(send(again, {0x02, 0x0B, 0x0D}), 20);
     wheel->setOpenable(true);
     QVERIFY(open(0x2007));
 }
 
-void TestEmulator::failureInjection()
+// Feature reports other than 20 bytes with report id 2, and output reports
+// other than 20 bytes with report id 3, are refused, as is every transfer a
+// failure is injected into.
+void TestEmulator::refusedTransfers()
 {
+    const Report feature{0x02, 0x0C, 0x04, 0x50}, output{0x03, 0x01};
+    QCOMPARE(hid_send_feature_report(device, output.data(), 20), -1);
+    QCOMPARE(hid_send_feature_report(device, feature.data(), 19), -1);
+    QCOMPARE(hid_write(device, feature.data(), 20), -1);
+    QCOMPARE(hid_write(device, output.data(), 19), -1);
+
     emu::failNext(emu::Transfer::SendFeature, 2);
     for (int result : {-1, -1, 20})
-        QCOMPARE(send(device, {0x02, 0x0C, 0x04, 0x50}), result);
-
+        QCOMPARE(send(device, feature), result);
     QCOMPARE(hid_set_nonblocking(device, 1), 0);
     emu::failFrom(emu::Transfer::Read, 2);
     Bytes frame(17);
@@ -318,16 +308,13 @@ void TestEmulator::log()
     const Report answer = query(device, {0x02, 0x0B, 0x0D});
     const std::vector<emu::LogEntry> log = emu::log();
     QCOMPARE(log.size(), std::size_t{2});
-    QCOMPARE(log[0].kind, emu::Transfer::SendFeature);
-    QCOMPARE(hex(log[0].bytes), hex(Report{0x02, 0x0B, 0x0D}));
-    QCOMPARE(log[1].kind, emu::Transfer::GetFeature);
-    QCOMPARE(hex(log[1].bytes), hex(answer));
+    QVERIFY(log[0].kind == emu::Transfer::SendFeature && log[1].kind == emu::Transfer::GetFeature);
+    QCOMPARE(hex(log[0].bytes) + ' ' + hex(log[1].bytes),
+             hex(Report{0x02, 0x0B, 0x0D}) + ' ' + hex(answer));
     QVERIFY(log[0].time <= log[1].time);
-    for (const emu::LogEntry &entry : log) {
-        QCOMPARE(entry.result, 20);
-        QCOMPARE(entry.productId, std::uint16_t{0x2007});
-        QCOMPARE(entry.thread, std::this_thread::get_id());
-    }
+    for (const emu::LogEntry &entry : log)
+        QVERIFY(entry.result == 20 && entry.productId == 0x2007 &&
+                entry.thread == std::this_thread::get_id());
 
     opened.clear();
     hid_close(device);
