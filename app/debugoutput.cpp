@@ -2,11 +2,11 @@
 
 #include <QAbstractEventDispatcher>
 #include <QByteArray>
-#include <QMutex>
 #include <QString>
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace debugoutput {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 constexpr qsizetype FlushBytes = 4096;
 
 // Lines come from the reader and upload threads too.
-QMutex lock;
+std::mutex lock;
 QByteArray waiting;
 
 void writeWaiting()
@@ -28,7 +28,7 @@ void writeWaiting()
 
 void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    const QMutexLocker hold(&lock);
+    const std::lock_guard<std::mutex> hold(lock);
     waiting += qFormatLogMessage(type, context, message).toLocal8Bit();
     waiting += '\n';
     // A fatal message aborts right after this returns: it must be out by then.
@@ -40,7 +40,7 @@ void handle(QtMsgType type, const QMessageLogContext &context, const QString &me
 
 void flush()
 {
-    const QMutexLocker hold(&lock);
+    const std::lock_guard<std::mutex> hold(lock);
     writeWaiting();
 }
 
