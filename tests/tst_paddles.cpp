@@ -13,7 +13,7 @@
 #include <QSlider>
 #include <QTest>
 
-// The PADDLES page and the INPUTS view on an emulated wheel. Each row is a
+// The PADDLES and INPUTS pages on an emulated wheel. Each row is a
 // script of steps, "; " apart: actions on the wheel and the window, and
 // checks "what = expected" that compare what the window shows, what the
 // wheel received (trailing zero bytes left out) and what it keeps.
@@ -27,6 +27,18 @@ emu::InputReport inputReport(std::uint16_t axisR, std::uint16_t axisL, const QSt
     for (const QString &index : held)
         report[4 + index.toInt() / 8] |= static_cast<std::uint8_t>(1 << (index.toInt() % 8));
     return report;
+}
+
+QSettings directInput()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput");
+}
+
+QString calibrationKey(const QString &productId, const QString &axis)
+{
+    return "System/CurrentControlSet/Control/MediaProperties/PrivateProperties/DirectInput/"
+           "VID_7B3E&PID_" +
+           productId + "/Calibration/0/Type/Axes/" + axis + "/Calibration";
 }
 
 bool isIndicator(const QString &name)
@@ -75,7 +87,8 @@ private:
             const QString model = w[1];
             wheel = emu::plug(model == "DEMTA"   ? emu::Model::Demta
                               : model == "SOVIN" ? emu::Model::Sovin
-                                                 : emu::Model::Ralka);
+                                                 : emu::Model::Ralka,
+                              w.value(2, "2007").toUShort(nullptr, 16));
         } else if (a == "unplug") {
             wheel->unplug();
             QTRY_VERIFY(windowlook::isWaiting(*window));
@@ -87,11 +100,8 @@ private:
         } else if (a == "set") {
             QSettings("Nolk Controls", "NolkSet").setValue(w[1], w[2]);
         } else if (a == "calibration") {
-            QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput")
-                .setValue("System/CurrentControlSet/Control/MediaProperties/PrivateProperties/"
-                          "DirectInput/VID_7B3E&PID_2007/Calibration/0/Type/Axes/" +
-                              w[1] + "/Calibration",
-                          QByteArray::fromHex(w[2].toLatin1()));
+            directInput().setValue(calibrationKey(w[1], w[2]),
+                                   QByteArray::fromHex(w[3].toLatin1()));
         } else if (a == "answer") {
             emu::Report answer{};
             const QByteArray bytes = QByteArray::fromHex(w[1].toLatin1());
@@ -115,16 +125,18 @@ private:
             emu::clearLog();
             dialogs::script::reset();
             debug.clear();
+        } else if (a == "quit") {
+            window.reset();
         } else if (a == "start") {
             // The paddle mode is queried after the four LED blocks.
             window = std::make_unique<MainWindow>();
             QTRY_VERIFY(actual({"sent"}).contains("020b0a"));
         } else if (a == "click") {
             widget<QAbstractButton>(w[1])->click();
-        } else if (a == "bite") {
-            widget<QSlider>("hsBite")->setValue(w[1].toInt());
+        } else if (a == "bite" || a == "pulse") {
+            widget<QSlider>(a == "bite" ? "hsBite" : "hsTrigger")->setValue(w[1].toInt());
         } else if (a == "release") {
-            emit widget<QSlider>("hsBite")->sliderReleased();
+            emit widget<QSlider>(w.value(1, "hsBite"))->sliderReleased();
         } else if (a == "axes") {
             wheel->queueInput(inputReport(w[1].toUShort(), w[2].toUShort(), {}));
         } else if (a == "input") {
@@ -159,12 +171,20 @@ private:
                                                                    : shown);
             }
         } else if (what == "stored") {
-            out << QString::number(wheel->stored().paddleMode)
-                << QString::number(wheel->stored().clutch);
+            const emu::Settings stored = wheel->stored();
+            if (w.value(1) == "pulse")
+                out << QString::number(stored.pulseWidth);
+            else
+                out << QString::number(stored.paddleMode) << QString::number(stored.clutch);
         } else if (what == "taught") {
             const auto parameter = static_cast<std::uint8_t>(w[1].toInt());
             out << QString::number(wheel->isTeaching(parameter))
                 << QString::number(wheel->timesTaught(parameter));
+        } else if (what == "calibration") {
+            out << directInput().value(calibrationKey(w[1], w[2])).toByteArray().toHex();
+        } else if (what == "range") {
+            const auto *bar = widget<QProgressBar>(w[1]);
+            out << QStringLiteral("%1-%2").arg(bar->minimum()).arg(bar->maximum());
         } else if (what == "setting") {
             out << QSettings("Nolk Controls", "NolkSet").value(w[1], "-").toString();
         } else if (what == "shown") {
@@ -225,7 +245,7 @@ void TestPaddles::cleanup()
     emu::reset();
     testenv::clearSettings();
     dialogs::script::reset();
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput").clear();
+    directInput().clear();
 }
 
 void TestPaddles::paddlesPage_data()
@@ -320,12 +340,34 @@ void TestPaddles::inputsView_data()
     // Stored calibration L 1000 to 3000, R 1500 to 2500; the reports reach
     // L 300 to 3900 and R 100 to 4000. Sent as max R, max L, min R, min L.
     const QString calibrate =
-        "calibration 3 e8030000d0070000b80b0000; calibration 2 "
+        "calibration 2007 3 e8030000d0070000b80b0000; calibration 2007 2 "
         "dc050000d0070000c4090000; plug RALKA; connect; %1axes 100 3900; "
         "axes 4000 300; input; click rbPadR; click pbSaveP; sent = 020a97ef00%2 "
         "020b0c08";
     QTest::newRow("left calibrating") << calibrate.arg("click pbCalL; ", "c4093c0fdc052c01");
     QTest::newRow("right calibrating") << calibrate.arg("click pbCalR; ", "a00fb80b6400e803");
+    // Without input reports the extremes stay where the start put them; the
+    // end stores them all the same under the wheel's product id, sends
+    // nothing, and the next start reads them back.
+    const QString still =
+        "plug SOVIN 2008; connect; click pbCal%1; text pbCal%1 = SAVE; range pgAdc%1 = 0-4096; "
+        "click pbCal%1; text pbCal%1 = CALIBRATE; range pgAdc%1 = 4096-4096; sent = ; "
+        "calibration 2008 %2 = 001000000008000000000000; quit; connect; "
+        "range pgAdc%1 = 4096-4096; range pgAdc%3 = 0-4096";
+    QTest::newRow("left, no reports") << still.arg("L", "3", "R");
+    QTest::newRow("right, no reports") << still.arg("R", "2", "L");
+
+    // The slider's release sends the width live, leaving what the wheel keeps;
+    // of two saves in a row only the first stores a new width, unless it failed.
+    const QString pulse =
+        "plug DEMTA; connect; pulse %1; text lbTrigger = %1ms; release hsTrigger; "
+        "sent = 020c04%2; stored pulse = 100; %3click pbSaveEnc; click pbSaveEnc; "
+        "sent = %4; boxes = %5; stored pulse = %1";
+    QTest::newRow("pulse width 240")
+        << pulse.arg("240", "f0", "", "020c04f0000000ef", "saved saved");
+    QTest::newRow("pulse width unchanged") << pulse.arg("100", "64", "", "", "saved saved");
+    QTest::newRow("pulse width write retried")
+        << pulse.arg("240", "f0", "fail send next 1; ", "020c04f0000000ef", "failed saved");
 
     const QString wait =
         "plug RALKA; connect; click pbEncoder; click pbEncoder; checked pbEncoder = "

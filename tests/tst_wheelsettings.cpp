@@ -8,21 +8,17 @@
 #include "support/transfers.h"
 #include "support/windowlook.h"
 
-#include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QSlider>
 #include <QTest>
 
-// The encoder pulse width, the paddle axis calibration and the LED colours,
-// on the emulated wheel and the calibration store in the test's folder.
+// The paddle axis calibration store in the test's folder, and the LED colours
+// on the emulated wheel.
 
 namespace {
 
 using Nibbles = QList<int>;
 
-const QString Saved = QStringLiteral("information Success: Setting saved.");
 const QString NotSaved = QStringLiteral("critical Error: Can not save setting.");
 
 QStringList boxes()
@@ -45,12 +41,6 @@ QString calibrationKey(int productId, int axis)
                           "DirectInput/VID_7B3E&PID_%1/Calibration/0/Type/Axes/%2/Calibration")
         .arg(productId, 4, 16, QLatin1Char('0'))
         .arg(axis);
-}
-
-QString barRange(QWidget &window, const char *bar)
-{
-    const auto *progress = child<QProgressBar>(window, bar);
-    return QStringLiteral("%1-%2").arg(progress->minimum()).arg(progress->maximum());
 }
 
 // The red, green and blue values a slot has in an image, 4 bits each.
@@ -97,49 +87,6 @@ private slots:
         dialogs::script::reset();
     }
 
-    // The slider's release sends the width live, leaving what the wheel keeps
-    // (100); then two saves in a row: what each sends, and that the wheel keeps
-    // the width in the end.
-    void pulseWidthSave_data()
-    {
-        QTest::addColumn<int>("moveTo");
-        QTest::addColumn<bool>("firstFails");
-        QTest::addColumn<QByteArrayList>("sent");
-
-        const QByteArray store = report("02 0c 04 f0 00 00 00 ef");
-        QTest::newRow("240 after 100, then nothing") << 240 << false << QByteArrayList{store};
-        QTest::newRow("unchanged") << 100 << false << QByteArrayList{};
-        QTest::newRow("failed write is retried")
-            << 240 << true << QByteArrayList{store + " failed", store};
-    }
-
-    void pulseWidthSave()
-    {
-        QFETCH(int, moveTo);
-        QFETCH(bool, firstFails);
-        auto wheel = emu::plug(emu::Model::Demta);
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
-        auto *slider = child<QSlider>(window, "hsTrigger");
-        emu::clearLog();
-        slider->setValue(moveTo);
-        QCOMPARE(child<QLabel>(window, "lbTrigger")->text(), QString::number(moveTo) + "ms");
-        slider->setSliderDown(true);
-        slider->setSliderDown(false);
-        QCOMPARE(sentReports(),
-                 QByteArrayList{report("02 0c 04 " + QByteArray::number(moveTo, 16))});
-        QCOMPARE(wheel->stored().pulseWidth, 100);
-
-        emu::clearLog();
-        if (firstFails)
-            emu::failNext(emu::Transfer::SendFeature, 1);
-        child<QPushButton>(window, "pbSaveEnc")->click();
-        child<QPushButton>(window, "pbSaveEnc")->click();
-        QTEST(sentReports(), "sent");
-        QCOMPARE(boxes(), (QStringList{firstFails ? NotSaved : Saved, Saved}));
-        QCOMPARE(wheel->stored().pulseWidth, moveTo);
-    }
-
     // Axis 3 of product 0x2007 after a value was put in the store, which must
     // answer as the registry does; a save then replaces whatever was there. The
     // value holds minimum, centre (rounded down) and maximum, 32-bit little-endian.
@@ -174,44 +121,6 @@ private slots:
         QCOMPARE(directInput().value(calibrationKey(0x2008, 3)).toByteArray().toHex(' '),
                  QByteArray("01 00 00 00 ff 07 00 00 fe 0f 00 00"));
         QCOMPARE(calibrationstore::load(0x2008, 3).maximum, 4094u);
-    }
-
-    // Without input reports the extremes stay where the start put them; the end
-    // writes them all the same, nothing goes to the wheel, and the next start of
-    // the program reads them back.
-    void calibrationWithoutReports_data()
-    {
-        QTest::addColumn<QString>("side");
-        QTest::newRow("L") << "L";
-        QTest::newRow("R") << "R";
-    }
-
-    void calibrationWithoutReports()
-    {
-        QFETCH(QString, side);
-        const int axis = side == "L" ? 3 : 2;
-        const QByteArray bar = "pgAdc" + side.toLatin1();
-        const char *other = axis == 3 ? "pgAdcR" : "pgAdcL";
-        emu::plug(emu::Model::Sovin, 0x2008);
-        {
-            MainWindow window;
-            QTRY_VERIFY(windowlook::isConnected(window));
-            auto *calibrate = child<QPushButton>(window, qPrintable("pbCal" + side));
-            emu::clearLog();
-            calibrate->click();
-            QCOMPARE(calibrate->text(), QStringLiteral("SAVE"));
-            QCOMPARE(barRange(window, bar), QStringLiteral("0-4096"));
-            calibrate->click();
-            QCOMPARE(calibrate->text(), QStringLiteral("CALIBRATE"));
-            QCOMPARE(barRange(window, bar), QStringLiteral("4096-4096"));
-            QCOMPARE(sentReports(), QByteArrayList());
-        }
-        QCOMPARE(directInput().value(calibrationKey(0x2008, axis)).toByteArray().toHex(' '),
-                 QByteArray("00 10 00 00 00 08 00 00 00 00 00 00"));
-        MainWindow restarted;
-        QTRY_VERIFY(windowlook::isConnected(restarted));
-        QCOMPARE(barRange(restarted, bar), QStringLiteral("4096-4096"));
-        QCOMPARE(barRange(restarted, other), QStringLiteral("0-4096"));
     }
 
     // A colour picked on RALKA, whose small dots are hidden, with a stored image
