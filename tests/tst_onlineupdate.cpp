@@ -170,7 +170,6 @@ private slots:
         const QString upToDate = QStringLiteral("Update|Your firmware is already up to date.");
         const QByteArray none;
         QTest::newRow("not found, JSON body") << "404" << newer << none << QString();
-        QTest::newRow("not JSON") << "" << QByteArray("<html>hi</html>") << none << QString();
         QTest::newRow("oversized, announced") << "" << oversized << none << QString();
         QTest::newRow("oversized, unannounced") << "unannounced" << oversized << none << QString();
         QTest::newRow("untrusted certificate") << "rogue" << newer << none << QString();

@@ -264,22 +264,21 @@ void TestPaddles::paddlesPage_data()
     QTest::newRow("clutch answer 255, clutch on")
         << ralka + "answer 020c08ff00000000a1a2a3a4a5a6a7a8a9aaabac; click pbSaveP; "
                    "sent = 020b0c08 020c0801000000efa1a2a3a4a5a6a7a8a9aaabac; boxes = saved";
-    QTest::newRow("clutch off stored") << ralka +
-                                              "click cbClutch; sent = 020c08ff; click pbSaveP; "
-                                              "sent = 020b0c08 020c08ff000000ef; stored = 50 255";
+    QTest::newRow("clutch off stored")
+        << ralka + "click cbClutch; sent = 020c08ff; click pbSaveP; sent = 020b0c08 "
+                   "020c08ff000000ef; stored = 50 255";
     // A paddle write the wheel did not take goes out again with the next save,
     // and only then; without a stored calibration the axes go out as 0 to 4096.
     QTest::newRow("failed paddle write retried")
         << ralka + "click rbPadR; fail send next 1; click pbSaveP; sent = 020b0c08; boxes = "
                    "failed; click pbSaveP; sent = 020a97ef0000100010 020b0c08; click pbSaveP; "
                    "sent = 020b0c08; boxes = saved saved; stored = 151 1";
-    QTest::newRow("failed clutch write") << ralka +
-                                                "answer 020c08ff; fail send from 1; click pbSaveP; "
-                                                "sent = 020b0c08; boxes = failed; stored = 50 1";
-    QTest::newRow("failed clutch query") << ralka +
-                                                "click cbClutch; fail get next 1; click pbSaveP; "
-                                                "sent = 020c08ff 020b0c08; boxes = failed; "
-                                                "stored = 50 1";
+    QTest::newRow("failed clutch write")
+        << ralka + "answer 020c08ff; fail send from 1; click pbSaveP; sent = 020b0c08; boxes = "
+                   "failed; stored = 50 1";
+    QTest::newRow("failed clutch query")
+        << ralka + "click cbClutch; fail get next 1; click pbSaveP; sent = 020c08ff 020b0c08; "
+                   "boxes = failed; stored = 50 1";
 
     QTest::newRow("close stores silently") << ralka + "bite 70; close; boxes = ; stored = 70 1";
     // The connection reads four LED blocks, then the paddle mode, the pulse
@@ -319,9 +318,9 @@ void TestPaddles::inputsView_data()
     QTest::newRow("held until its bit clears")
         << demta.arg("true") + "input 0 4; input 0; input 0 6; shown = pbIB1 pbIB2; "
                                "debug = pbIB1 pbID1L pbIB1 pbIB1 pbIB2";
-    QTest::newRow("all zero hides all") << demta.arg("true") +
-                                               "input 0 2 23 31 47 49; input; shown = ; "
-                                               "debug = pbIB1 pbID5L pbSWL pbSWR pbIB14 pbIExL";
+    QTest::newRow("all zero hides all")
+        << demta.arg("true") + "input 0 2 23 31 47 49; input; shown = ; debug = pbIB1 pbID5L pbSWL "
+                               "pbSWR pbIB14 pbIExL";
     QTest::newRow("extra shifters off") << demta.arg("false") + "input 48 49 0; shown = pbIB1";
     QStringList all;
     for (int index = 0; index < 64; ++index)
@@ -330,12 +329,10 @@ void TestPaddles::inputsView_data()
     QTest::newRow("every input")
         << demta.arg("true") + "input " + all.join(' ') +
                "; debug = pbIB1 pbID5L pbID5R pbID1L pbID1R pbIB2 pbIB6 pbJsL1 pbJsL2 pbJsL3 "
-               "pbJsL4 "
-               "pbJsLC pbJsLL pbJsLR pbIB5 pbID7L pbID7R pbID3L pbID3R pbIB3 pbIB4 pbIBarR pbSWL "
-               "pbID8L pbID8R pbID4L pbID4R pbIB11 pbIB12 pbIBarL pbSWR pbIB9 pbID6L pbID6R pbID2L "
-               "pbID2R pbIB10 pbIB13 pbJsR1 pbJsR2 pbJsR3 pbJsR4 pbJsRC pbJsRL pbJsRR pbIB14 "
-               "pbIExR "
-               "pbIExL";
+               "pbJsL4 pbJsLC pbJsLL pbJsLR pbIB5 pbID7L pbID7R pbID3L pbID3R pbIB3 pbIB4 pbIBarR "
+               "pbSWL pbID8L pbID8R pbID4L pbID4R pbIB11 pbIB12 pbIBarL pbSWR pbIB9 pbID6L pbID6R "
+               "pbID2L pbID2R pbIB10 pbIB13 pbJsR1 pbJsR2 pbJsR3 pbJsR4 pbJsRC pbJsRL pbJsRR "
+               "pbIB14 pbIExR pbIExL";
 
     // Stored calibration L 1000 to 3000, R 1500 to 2500; the reports reach
     // L 300 to 3900 and R 100 to 4000. Sent as max R, max L, min R, min L.
@@ -381,13 +378,12 @@ void TestPaddles::inputsView_data()
     QTest::newRow("bind by lowering")
         << wait + "input 46; input; " + bound +
                "setting RALKA_ENCODER1 = 45; setting RALKA_ENCODER2 = 46";
-    QTest::newRow("button released with an encoder") << wait +
-                                                            "input 0 4; input; checked pbEncoder = "
-                                                            "true; setting RALKA_ENCODER1 = -";
-    QTest::newRow("two encoders: lowest index") << wait + "input 24 4; input; setting "
-                                                          "RALKA_ENCODER1 = 4";
-    QTest::newRow("button, then encoder") << wait + "input 0; input; input 19; input; setting "
-                                                    "RALKA_ENCODER1 = 18";
+    QTest::newRow("button released with an encoder")
+        << wait + "input 0 4; input; checked pbEncoder = true; setting RALKA_ENCODER1 = -";
+    QTest::newRow("two encoders: lowest index")
+        << wait + "input 24 4; input; setting RALKA_ENCODER1 = 4";
+    QTest::newRow("button, then encoder")
+        << wait + "input 0; input; input 19; input; setting RALKA_ENCODER1 = 18";
 
     const QString steps = "set RALKA_ENCODER1 4; set RALKA_ENCODER2 5; plug RALKA; stored %1 1; "
                           "connect; sent = ; %2; value hsBite = %3; sent = %4";
