@@ -203,8 +203,6 @@ private:
             out.removeIf([](const QString &line) { return !isIndicator(line); });
         } else if (what == "hidden") {
             out << QVariant(widget(w[1])->isHidden()).toString();
-        } else if (what == "height") {
-            out << QString::number(widget(w[1])->height());
         } else {
             out << widget(w[1])->property(qPrintable(what)).toString();
         }
