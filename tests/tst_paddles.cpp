@@ -4,6 +4,7 @@
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
 #include "support/testenv.h"
+#include "support/transfers.h"
 #include "support/windowlook.h"
 
 #include <QAbstractButton>
@@ -12,21 +13,11 @@
 #include <QSlider>
 #include <QTest>
 
-// The PADDLES page and the INPUTS view on an emulated wheel. Each row is a
+// The PADDLES and INPUTS pages on an emulated wheel. Each row is a
 // script of steps, "; " apart: actions on the wheel and the window, and
 // checks "what = expected" that compare what the window shows, what the
 // wheel received (trailing zero bytes left out) and what it keeps.
 namespace {
-
-QString hex(const std::vector<std::uint8_t> &bytes)
-{
-    QByteArray text = QByteArray(reinterpret_cast<const char *>(bytes.data()),
-                                 static_cast<qsizetype>(bytes.size()))
-                          .toHex();
-    while (text.endsWith("00"))
-        text.chop(2);
-    return QString::fromLatin1(text);
-}
 
 emu::InputReport inputReport(std::uint16_t axisR, std::uint16_t axisL, const QStringList &held)
 {
@@ -36,6 +27,18 @@ emu::InputReport inputReport(std::uint16_t axisR, std::uint16_t axisL, const QSt
     for (const QString &index : held)
         report[4 + index.toInt() / 8] |= static_cast<std::uint8_t>(1 << (index.toInt() % 8));
     return report;
+}
+
+QSettings directInput()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput");
+}
+
+QString calibrationKey(const QString &productId, const QString &axis)
+{
+    return "System/CurrentControlSet/Control/MediaProperties/PrivateProperties/DirectInput/"
+           "VID_7B3E&PID_" +
+           productId + "/Calibration/0/Type/Axes/" + axis + "/Calibration";
 }
 
 bool isIndicator(const QString &name)
@@ -84,7 +87,8 @@ private:
             const QString model = w[1];
             wheel = emu::plug(model == "DEMTA"   ? emu::Model::Demta
                               : model == "SOVIN" ? emu::Model::Sovin
-                                                 : emu::Model::Ralka);
+                                                 : emu::Model::Ralka,
+                              w.value(2, "2007").toUShort(nullptr, 16));
         } else if (a == "unplug") {
             wheel->unplug();
             QTRY_VERIFY(windowlook::isWaiting(*window));
@@ -96,11 +100,8 @@ private:
         } else if (a == "set") {
             QSettings("Nolk Controls", "NolkSet").setValue(w[1], w[2]);
         } else if (a == "calibration") {
-            QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput")
-                .setValue("System/CurrentControlSet/Control/MediaProperties/PrivateProperties/"
-                          "DirectInput/VID_7B3E&PID_2007/Calibration/0/Type/Axes/" +
-                              w[1] + "/Calibration",
-                          QByteArray::fromHex(w[2].toLatin1()));
+            directInput().setValue(calibrationKey(w[1], w[2]),
+                                   QByteArray::fromHex(w[3].toLatin1()));
         } else if (a == "answer") {
             emu::Report answer{};
             const QByteArray bytes = QByteArray::fromHex(w[1].toLatin1());
@@ -124,15 +125,18 @@ private:
             emu::clearLog();
             dialogs::script::reset();
             debug.clear();
+        } else if (a == "quit") {
+            window.reset();
         } else if (a == "start") {
+            // The paddle mode is queried after the four LED blocks.
             window = std::make_unique<MainWindow>();
-            QTRY_VERIFY(!actual({"failed"}).isEmpty());
+            QTRY_VERIFY(actual({"sent"}).contains("020b0a"));
         } else if (a == "click") {
             widget<QAbstractButton>(w[1])->click();
-        } else if (a == "bite") {
-            widget<QSlider>("hsBite")->setValue(w[1].toInt());
+        } else if (a == "bite" || a == "pulse") {
+            widget<QSlider>(a == "bite" ? "hsBite" : "hsTrigger")->setValue(w[1].toInt());
         } else if (a == "release") {
-            emit widget<QSlider>("hsBite")->sliderReleased();
+            emit widget<QSlider>(w.value(1, "hsBite"))->sliderReleased();
         } else if (a == "axes") {
             wheel->queueInput(inputReport(w[1].toUShort(), w[2].toUShort(), {}));
         } else if (a == "input") {
@@ -152,13 +156,12 @@ private:
     {
         const QString &what = w[0];
         QStringList out;
-        if (what == "sent" || what == "failed") {
-            for (const emu::LogEntry &entry : emu::log()) {
-                const bool failed = entry.result < 0;
-                if (entry.kind == emu::Transfer::SendFeature && what == "sent" && !failed)
-                    out << hex(entry.bytes);
-                if (entry.kind == emu::Transfer::GetFeature && what == "failed" && failed)
-                    out << QStringLiteral("get");
+        if (what == "sent") {
+            for (QByteArray sent : sentReports()) {
+                while (sent.endsWith(" 00"))
+                    sent.chop(3);
+                if (!sent.endsWith("failed"))
+                    out << QString::fromLatin1(sent.replace(' ', ""));
             }
         } else if (what == "boxes") {
             for (const dialogs::ShownBox &box : dialogs::script::boxes()) {
@@ -168,12 +171,20 @@ private:
                                                                    : shown);
             }
         } else if (what == "stored") {
-            out << QString::number(wheel->stored().paddleMode)
-                << QString::number(wheel->stored().clutch);
+            const emu::Settings stored = wheel->stored();
+            if (w.value(1) == "pulse")
+                out << QString::number(stored.pulseWidth);
+            else
+                out << QString::number(stored.paddleMode) << QString::number(stored.clutch);
         } else if (what == "taught") {
             const auto parameter = static_cast<std::uint8_t>(w[1].toInt());
             out << QString::number(wheel->isTeaching(parameter))
                 << QString::number(wheel->timesTaught(parameter));
+        } else if (what == "calibration") {
+            out << directInput().value(calibrationKey(w[1], w[2])).toByteArray().toHex();
+        } else if (what == "range") {
+            const auto *bar = widget<QProgressBar>(w[1]);
+            out << QStringLiteral("%1-%2").arg(bar->minimum()).arg(bar->maximum());
         } else if (what == "setting") {
             out << QSettings("Nolk Controls", "NolkSet").value(w[1], "-").toString();
         } else if (what == "shown") {
@@ -192,8 +203,6 @@ private:
             out.removeIf([](const QString &line) { return !isIndicator(line); });
         } else if (what == "hidden") {
             out << QVariant(widget(w[1])->isHidden()).toString();
-        } else if (what == "height") {
-            out << QString::number(widget(w[1])->height());
         } else {
             out << widget(w[1])->property(qPrintable(what)).toString();
         }
@@ -234,7 +243,7 @@ void TestPaddles::cleanup()
     emu::reset();
     testenv::clearSettings();
     dialogs::script::reset();
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput").clear();
+    directInput().clear();
 }
 
 void TestPaddles::paddlesPage_data()
@@ -247,30 +256,27 @@ void TestPaddles::paddlesPage_data()
                                           "bite 100; release; bite 30; click rbPadNo; release; "
                                           "sent = 020a65 020ac9 020aff";
 
-    // Without a stored calibration the axis ranges go out as 0 to 4096.
-    QTest::newRow("save twice") << ralka + "click rbPadR; click pbSaveP; click pbSaveP; "
-                                           "sent = 020a97ef0000100010 020b0c08 020b0c08; "
-                                           "boxes = saved saved; stored = 151 1";
     QTest::newRow("230 is stored as FF")
         << "plug RALKA; stored 230 1; connect; checked rbPadNo = true; click pbSaveP; "
            "sent = 020affef0000100010 020b0c08; boxes = saved; stored = 255 1";
     QTest::newRow("clutch answer 255, clutch on")
         << ralka + "answer 020c08ff00000000a1a2a3a4a5a6a7a8a9aaabac; click pbSaveP; "
                    "sent = 020b0c08 020c0801000000efa1a2a3a4a5a6a7a8a9aaabac; boxes = saved";
-    QTest::newRow("clutch off stored") << ralka +
-                                              "click cbClutch; sent = 020c08ff; click pbSaveP; "
-                                              "sent = 020b0c08 020c08ff000000ef; stored = 50 255";
+    QTest::newRow("clutch off stored")
+        << ralka + "click cbClutch; sent = 020c08ff; click pbSaveP; sent = 020b0c08 "
+                   "020c08ff000000ef; stored = 50 255";
+    // A paddle write the wheel did not take goes out again with the next save,
+    // and only then; without a stored calibration the axes go out as 0 to 4096.
     QTest::newRow("failed paddle write retried")
-        << ralka +
-               "click rbPadR; fail send next 1; click pbSaveP; sent = 020b0c08; boxes = failed; "
-               "click pbSaveP; sent = 020a97ef0000100010 020b0c08; boxes = saved; stored = 151 1";
-    QTest::newRow("failed clutch write") << ralka +
-                                                "answer 020c08ff; fail send from 1; click pbSaveP; "
-                                                "sent = 020b0c08; boxes = failed; stored = 50 1";
-    QTest::newRow("failed clutch query") << ralka +
-                                                "click cbClutch; fail get next 1; click pbSaveP; "
-                                                "sent = 020c08ff 020b0c08; boxes = failed; "
-                                                "stored = 50 1";
+        << ralka + "click rbPadR; fail send next 1; click pbSaveP; sent = 020b0c08; boxes = "
+                   "failed; click pbSaveP; sent = 020a97ef0000100010 020b0c08; click pbSaveP; "
+                   "sent = 020b0c08; boxes = saved saved; stored = 151 1";
+    QTest::newRow("failed clutch write")
+        << ralka + "answer 020c08ff; fail send from 1; click pbSaveP; sent = 020b0c08; boxes = "
+                   "failed; stored = 50 1";
+    QTest::newRow("failed clutch query")
+        << ralka + "click cbClutch; fail get next 1; click pbSaveP; sent = 020c08ff 020b0c08; "
+                   "boxes = failed; stored = 50 1";
 
     QTest::newRow("close stores silently") << ralka + "bite 70; close; boxes = ; stored = 70 1";
     // The connection reads four LED blocks, then the paddle mode, the pulse
@@ -310,11 +316,10 @@ void TestPaddles::inputsView_data()
     QTest::newRow("held until its bit clears")
         << demta.arg("true") + "input 0 4; input 0; input 0 6; shown = pbIB1 pbIB2; "
                                "debug = pbIB1 pbID1L pbIB1 pbIB1 pbIB2";
-    QTest::newRow("all zero hides all") << demta.arg("true") +
-                                               "input 0 2 23 31 47 49; input; shown = ; "
-                                               "debug = pbIB1 pbID5L pbSWL pbSWR pbIB14 pbIExL";
+    QTest::newRow("all zero hides all")
+        << demta.arg("true") + "input 0 2 23 31 47 49; input; shown = ; debug = pbIB1 pbID5L pbSWL "
+                               "pbSWR pbIB14 pbIExL";
     QTest::newRow("extra shifters off") << demta.arg("false") + "input 48 49 0; shown = pbIB1";
-    QTest::newRow("no indicator") << demta.arg("true") + "input 1 33 50 51 55 56 60 63; shown = ";
     QStringList all;
     for (int index = 0; index < 64; ++index)
         all << QString::number(index);
@@ -322,22 +327,42 @@ void TestPaddles::inputsView_data()
     QTest::newRow("every input")
         << demta.arg("true") + "input " + all.join(' ') +
                "; debug = pbIB1 pbID5L pbID5R pbID1L pbID1R pbIB2 pbIB6 pbJsL1 pbJsL2 pbJsL3 "
-               "pbJsL4 "
-               "pbJsLC pbJsLL pbJsLR pbIB5 pbID7L pbID7R pbID3L pbID3R pbIB3 pbIB4 pbIBarR pbSWL "
-               "pbID8L pbID8R pbID4L pbID4R pbIB11 pbIB12 pbIBarL pbSWR pbIB9 pbID6L pbID6R pbID2L "
-               "pbID2R pbIB10 pbIB13 pbJsR1 pbJsR2 pbJsR3 pbJsR4 pbJsRC pbJsRL pbJsRR pbIB14 "
-               "pbIExR "
-               "pbIExL";
+               "pbJsL4 pbJsLC pbJsLL pbJsLR pbIB5 pbID7L pbID7R pbID3L pbID3R pbIB3 pbIB4 pbIBarR "
+               "pbSWL pbID8L pbID8R pbID4L pbID4R pbIB11 pbIB12 pbIBarL pbSWR pbIB9 pbID6L pbID6R "
+               "pbID2L pbID2R pbIB10 pbIB13 pbJsR1 pbJsR2 pbJsR3 pbJsR4 pbJsRC pbJsRL pbJsRR "
+               "pbIB14 pbIExR pbIExL";
 
     // Stored calibration L 1000 to 3000, R 1500 to 2500; the reports reach
     // L 300 to 3900 and R 100 to 4000. Sent as max R, max L, min R, min L.
     const QString calibrate =
-        "calibration 3 e8030000d0070000b80b0000; calibration 2 "
+        "calibration 2007 3 e8030000d0070000b80b0000; calibration 2007 2 "
         "dc050000d0070000c4090000; plug RALKA; connect; %1axes 100 3900; "
         "axes 4000 300; input; click rbPadR; click pbSaveP; sent = 020a97ef00%2 "
         "020b0c08";
     QTest::newRow("left calibrating") << calibrate.arg("click pbCalL; ", "c4093c0fdc052c01");
     QTest::newRow("right calibrating") << calibrate.arg("click pbCalR; ", "a00fb80b6400e803");
+    // Without input reports the extremes stay where the start put them; the
+    // end stores them all the same under the wheel's product id, sends
+    // nothing, and the next start reads them back.
+    const QString still =
+        "plug SOVIN 2008; connect; click pbCal%1; text pbCal%1 = SAVE; range pgAdc%1 = 0-4096; "
+        "click pbCal%1; text pbCal%1 = CALIBRATE; range pgAdc%1 = 4096-4096; sent = ; "
+        "calibration 2008 %2 = 001000000008000000000000; quit; connect; "
+        "range pgAdc%1 = 4096-4096; range pgAdc%3 = 0-4096";
+    QTest::newRow("left, no reports") << still.arg("L", "3", "R");
+    QTest::newRow("right, no reports") << still.arg("R", "2", "L");
+
+    // The slider's release sends the width live, leaving what the wheel keeps;
+    // of two saves in a row only the first stores a new width, unless it failed.
+    const QString pulse =
+        "plug DEMTA; connect; pulse %1; text lbTrigger = %1ms; release hsTrigger; "
+        "sent = 020c04%2; stored pulse = 100; %3click pbSaveEnc; click pbSaveEnc; "
+        "sent = %4; boxes = %5; stored pulse = %1";
+    QTest::newRow("pulse width 240")
+        << pulse.arg("240", "f0", "", "020c04f0000000ef", "saved saved");
+    QTest::newRow("pulse width unchanged") << pulse.arg("100", "64", "", "", "saved saved");
+    QTest::newRow("pulse width write retried")
+        << pulse.arg("240", "f0", "fail send next 1; ", "020c04f0000000ef", "failed saved");
 
     const QString wait =
         "plug RALKA; connect; click pbEncoder; click pbEncoder; checked pbEncoder = "
@@ -351,13 +376,12 @@ void TestPaddles::inputsView_data()
     QTest::newRow("bind by lowering")
         << wait + "input 46; input; " + bound +
                "setting RALKA_ENCODER1 = 45; setting RALKA_ENCODER2 = 46";
-    QTest::newRow("button released with an encoder") << wait +
-                                                            "input 0 4; input; checked pbEncoder = "
-                                                            "true; setting RALKA_ENCODER1 = -";
-    QTest::newRow("two encoders: lowest index") << wait + "input 24 4; input; setting "
-                                                          "RALKA_ENCODER1 = 4";
-    QTest::newRow("button, then encoder") << wait + "input 0; input; input 19; input; setting "
-                                                    "RALKA_ENCODER1 = 18";
+    QTest::newRow("button released with an encoder")
+        << wait + "input 0 4; input; checked pbEncoder = true; setting RALKA_ENCODER1 = -";
+    QTest::newRow("two encoders: lowest index")
+        << wait + "input 24 4; input; setting RALKA_ENCODER1 = 4";
+    QTest::newRow("button, then encoder")
+        << wait + "input 0; input; input 19; input; setting RALKA_ENCODER1 = 18";
 
     const QString steps = "set RALKA_ENCODER1 4; set RALKA_ENCODER2 5; plug RALKA; stored %1 1; "
                           "connect; sent = ; %2; value hsBite = %3; sent = %4";
