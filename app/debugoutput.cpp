@@ -1,5 +1,23 @@
 #include "app/debugoutput.h"
 
+#include <QtGlobal>
+
+#ifdef Q_OS_WIN
+
+namespace debugoutput {
+
+void install()
+{
+}
+
+void flush()
+{
+}
+
+} // namespace debugoutput
+
+#else
+
 #include <QAbstractEventDispatcher>
 #include <QByteArray>
 #include <QString>
@@ -46,12 +64,12 @@ void flush()
 
 void install()
 {
-#ifndef Q_OS_WIN
     qInstallMessageHandler(handle);
     QObject::connect(QAbstractEventDispatcher::instance(),
                      &QAbstractEventDispatcher::aboutToBlock, &flush);
     std::atexit(flush);
-#endif
 }
 
 } // namespace debugoutput
+
+#endif
