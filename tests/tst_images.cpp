@@ -33,61 +33,59 @@ class TestImages : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { m_form.setupUi(&m_window); }
-    void spotsLieOnControls_data();
-    void spotsLieOnControls();
-
-private:
     QMainWindow m_window;
     Ui::MainWindow m_form;
-};
 
-void TestImages::spotsLieOnControls_data()
-{
-    QTest::addColumn<int>("model");
-    for (std::size_t i = 0; i < modelProfiles().size(); ++i)
-        QTest::newRow(qPrintable(modelProfiles()[i].modelName)) << int(i);
-}
+private slots:
+    void initTestCase() { m_form.setupUi(&m_window); }
 
-// Every indicator the model can light and every LED button it shows, at the
-// profile's place or, where the profile leaves it, at the form's, with the
-// whole neighbourhood of its centre. pbISW1 and pbISW2 are never lit; the
-// extra shifters only light where the model offers them. The pictures are
-// drawn at 1280 x 720 and shown at 640 x 365 with their top-left corner at
-// (61, 9) of the page.
-void TestImages::spotsLieOnControls()
-{
-    QFETCH(int, model);
-    const ModelProfile &profile = modelProfiles()[std::size_t(model)];
-    const QImage picture(":/img/" + profile.pictureFile);
-
-    const QString unlit = profile.extraShifterOption ? "SW[12]$" : "SW[12]$|Ex";
-    QList<QWidget *> spots = m_form.page1->findChildren<QWidget *>(
-        QRegularExpression("^pb(J|SW|I(?!" + unlit + "))"), Qt::FindDirectChildrenOnly);
-    if (!profile.ledPositions.empty())
-        spots += m_form.page2->findChildren<QWidget *>(
-            QRegularExpression(profile.ledDots == LedDotVisibility::Shown ? "^pb[BDT]" : "^pb[BD]"),
-            Qt::FindDirectChildrenOnly);
-    QVERIFY(spots.size() >= 40);
-    QStringList missed;
-    for (const QWidget *widget : spots) {
-        QRectF geometry = widget->geometry();
-        for (const WidgetPosition &position :
-             widget->parent() == m_form.page1 ? profile.inputPositions : profile.ledPositions)
-            if (position.objectName == widget->objectName())
-                geometry.moveTopLeft(QPointF(position.x, position.y));
-        const QPoint at(qRound((geometry.center().x() - 61) * 2),
-                        qRound((geometry.center().y() - 9) * 720 / 365));
-        if (controlPixels(picture, QRect(at - QPoint(3, 3), QSize(7, 7))) < 49)
-            missed << widget->objectName();
+    void spotsLieOnControls_data()
+    {
+        QTest::addColumn<int>("model");
+        for (std::size_t i = 0; i < modelProfiles().size(); ++i)
+            QTest::newRow(qPrintable(modelProfiles()[i].modelName)) << int(i);
     }
-    QVERIFY2(missed.isEmpty(), qPrintable(missed.join(", ")));
 
-    // A picture drawn in strong colours all over would pass the check above.
-    const double share = controlPixels(picture, picture.rect()) / (1280.0 * 720.0);
-    QVERIFY2(share > 0.03 && share < 0.3, qPrintable(QString::number(share)));
-}
+    // Every indicator the model can light and every LED button it shows, at the
+    // profile's place or, where the profile leaves it, at the form's, with the
+    // whole neighbourhood of its centre. pbISW1 and pbISW2 are never lit; the
+    // extra shifters only light where the model offers them. The pictures are
+    // drawn at 1280 x 720 and shown at 640 x 365 with their top-left corner at
+    // (61, 9) of the page.
+    void spotsLieOnControls()
+    {
+        QFETCH(int, model);
+        const ModelProfile &profile = modelProfiles()[std::size_t(model)];
+        const QImage picture(":/img/" + profile.pictureFile);
+
+        const QString unlit = profile.extraShifterOption ? "SW[12]$" : "SW[12]$|Ex";
+        QList<QWidget *> spots = m_form.page1->findChildren<QWidget *>(
+            QRegularExpression("^pb(J|SW|I(?!" + unlit + "))"), Qt::FindDirectChildrenOnly);
+        if (!profile.ledPositions.empty())
+            spots += m_form.page2->findChildren<QWidget *>(
+                QRegularExpression(profile.ledDots == LedDotVisibility::Shown ? "^pb[BDT]"
+                                                                              : "^pb[BD]"),
+                Qt::FindDirectChildrenOnly);
+        QVERIFY(spots.size() >= 40);
+        QStringList missed;
+        for (const QWidget *widget : spots) {
+            QRectF geometry = widget->geometry();
+            for (const WidgetPosition &position :
+                 widget->parent() == m_form.page1 ? profile.inputPositions : profile.ledPositions)
+                if (position.objectName == widget->objectName())
+                    geometry.moveTopLeft(QPointF(position.x, position.y));
+            const QPoint at(qRound((geometry.center().x() - 61) * 2),
+                            qRound((geometry.center().y() - 9) * 720 / 365));
+            if (controlPixels(picture, QRect(at - QPoint(3, 3), QSize(7, 7))) < 49)
+                missed << widget->objectName();
+        }
+        QVERIFY2(missed.isEmpty(), qPrintable(missed.join(", ")));
+
+        // A picture drawn in strong colours all over would pass the check above.
+        const double share = controlPixels(picture, picture.rect()) / (1280.0 * 720.0);
+        QVERIFY2(share > 0.03 && share < 0.3, qPrintable(QString::number(share)));
+    }
+};
 
 QTEST_MAIN(TestImages)
 #include "tst_images.moc"

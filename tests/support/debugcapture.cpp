@@ -20,7 +20,8 @@ DebugCapture::~DebugCapture()
     active = nullptr;
 }
 
-void DebugCapture::handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void DebugCapture::handler(QtMsgType type, const QMessageLogContext &context,
+                           const QString &message)
 {
     if (DebugCapture *capture = active) {
         if (type == QtDebugMsg) {
@@ -31,22 +32,4 @@ void DebugCapture::handler(QtMsgType type, const QMessageLogContext &context, co
         if (capture->previous)
             capture->previous(type, context, message);
     }
-}
-
-QStringList DebugCapture::lines() const
-{
-    QMutexLocker lock(&mutex);
-    return captured;
-}
-
-int DebugCapture::count(const QString &line) const
-{
-    QMutexLocker lock(&mutex);
-    return static_cast<int>(captured.count(line));
-}
-
-void DebugCapture::clear()
-{
-    QMutexLocker lock(&mutex);
-    captured.clear();
 }

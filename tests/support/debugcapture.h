@@ -14,9 +14,17 @@ public:
     DebugCapture(const DebugCapture &) = delete;
     DebugCapture &operator=(const DebugCapture &) = delete;
 
-    QStringList lines() const;
-    int count(const QString &line) const;
-    void clear();
+    QStringList lines() const
+    {
+        QMutexLocker lock(&mutex);
+        return captured;
+    }
+    int count(const QString &line) const { return int(lines().count(line)); }
+    void clear()
+    {
+        QMutexLocker lock(&mutex);
+        captured.clear();
+    }
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message);

@@ -43,22 +43,6 @@ HttpsServer::HttpsServer(const TestAuthority &authority, QObject *parent)
         qFatal("test HTTPS server cannot listen");
 }
 
-QString HttpsServer::host() const
-{
-    return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
-}
-
-void HttpsServer::serve(const QString &path, const Response &response)
-{
-    responses.insert(path, response);
-}
-
-void HttpsServer::clear()
-{
-    responses.clear();
-    requested.clear();
-}
-
 void HttpsServer::accept()
 {
     while (server.hasPendingConnections()) {

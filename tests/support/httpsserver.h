@@ -46,10 +46,14 @@ public:
     explicit HttpsServer(const TestAuthority &authority, QObject *parent = nullptr);
 
     // "127.0.0.1:port"
-    QString host() const;
+    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server.serverPort()); }
     // Unknown paths answer 404 with an empty body.
-    void serve(const QString &path, const Response &response);
-    void clear();
+    void serve(const QString &path, const Response &response) { responses.insert(path, response); }
+    void clear()
+    {
+        responses.clear();
+        requested.clear();
+    }
     // The paths asked for, in order.
     QStringList requests() const { return requested; }
 

@@ -3,7 +3,6 @@
 #include "app/delays.h"
 #include "app/dialogs.h"
 
-#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -26,11 +25,6 @@ void isolate(int delayDivisor)
     }
     dialogs::script::setEnabled(true);
     delays::setTestDivisor(delayDivisor);
-}
-
-QString settingsFolder()
-{
-    return folder ? folder->path() : QString();
 }
 
 void clearSettings()

@@ -1,8 +1,6 @@
 #ifndef NOLKSET_TESTENV_H
 #define NOLKSET_TESTENV_H
 
-#include <QString>
-
 // Keeps a test process away from the user's own settings and files, and
 // shortens the program's waits.
 namespace testenv {
@@ -11,9 +9,6 @@ namespace testenv {
 // fresh temporary folder, scripts the program's dialogs and divides the
 // program's delays by delayDivisor. Call from initTestCase().
 void isolate(int delayDivisor = 20);
-
-// The folder the settings now live in.
-QString settingsFolder();
 
 // Removes every stored setting (between test functions).
 void clearSettings();
