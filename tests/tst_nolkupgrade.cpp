@@ -14,9 +14,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Collects the upload's progress on the test's thread, as the window does.
-class Receiver : public QObject
+struct Receiver : QObject
 {
-public:
     explicit Receiver(NolkUpgrade &upload)
     {
         connect(&upload, &NolkUpgrade::progress, this, [this](int value) { values.append(value); });
@@ -25,8 +24,6 @@ public:
     QList<int> values;
     bool finished = false;
 };
-
-enum class Interruption { FailedSend, Unplug, SecondWheel };
 
 constexpr std::uint16_t FirstId = 0x2007;
 constexpr std::uint16_t SecondId = 0x2008;
@@ -41,205 +38,160 @@ QList<int> range(int from, int to)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Interruption)
-
 class TestNolkUpgrade : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void stream_data();
-    void stream();
-    void silentEnds_data();
-    void silentEnds();
-    void stops_data();
-    void stops();
-
-private:
-    QString imageFile(const QByteArray &image);
-
     QTemporaryDir folder;
     std::shared_ptr<emu::Wheel> wheel;
-};
 
-void TestNolkUpgrade::initTestCase()
-{
-    testenv::isolate();
-    HidLink::init();
-    QVERIFY(folder.isValid());
-}
-
-void TestNolkUpgrade::init()
-{
-    emu::setFirmwareTiming({20ms, 20ms});
-    wheel = emu::plug(emu::Model::Ralka, FirstId);
-    QVERIFY(HidLink::instance().open(0x7B3E, FirstId));
-}
-
-void TestNolkUpgrade::cleanup()
-{
-    QCOMPARE(emu::misuseCount(), 0);
-    HidLink::instance().close();
-    wheel.reset();
-    emu::reset();
-}
-
-QString TestNolkUpgrade::imageFile(const QByteArray &image)
-{
-    const QString path = folder.filePath(QStringLiteral("image.bin"));
-    if (!firmwareimage::write(path, image))
-        qFatal("cannot write the image file");
-    return path;
-}
-
-void TestNolkUpgrade::stream_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("chunks");
-    QTest::addColumn<QByteArray>("endHead");
-    QTest::addColumn<QList<int>>("streamed");
-
-    // The end report repeats the last chunk's number and count.
-    QTest::newRow("40 bytes") << 40 << 3 << QByteArray("\x02\x10\x02\x08", 4)
-                              << QList<int>{0, 38, 76};
-    QTest::newRow("empty") << 0 << 0 << QByteArray("\x02\x10\x00\x00", 4) << QList<int>{};
-    QTest::newRow("16 bytes") << 16 << 1 << QByteArray("\x02\x10\x00\x10", 4) << QList<int>{0};
-    QTest::newRow("17 bytes") << 17 << 2 << QByteArray("\x02\x10\x01\x01", 4) << QList<int>{0, 90};
-    QTest::newRow("229,376 bytes")
-        << 229376 << 14336 << QByteArray("\x02\x10\xFF\x10", 4) << range(0, 95);
-}
-
-void TestNolkUpgrade::stream()
-{
-    QFETCH(int, size);
-    QFETCH(int, chunks);
-    QFETCH(QByteArray, endHead);
-    QFETCH(QList<int>, streamed);
-
-    const QByteArray image = firmwareimage::make(size);
-    NolkUpgrade upload;
-    upload.path = imageFile(image);
-    Receiver receiver(upload);
-    upload.start();
-    QTRY_VERIFY_WITH_TIMEOUT(receiver.finished, 10000);
-    QCOMPARE(receiver.values, streamed + range(97, 100));
-
-    const std::vector<emu::LogEntry> reports = firmwareimage::imageReports();
-    QCOMPARE(reports.size(), std::size_t(chunks + 1));
-    // One buffer for the whole image: bytes behind a short chunk are the
-    // previous chunk's, and the end report keeps the last chunk's bytes.
-    std::vector<std::uint8_t> buffer(20, 0);
-    buffer[0] = 0x02;
-    for (int chunk = 0; chunk < chunks; ++chunk) {
-        const int offset = chunk * 16;
-        const int count = std::min(16, size - offset);
-        buffer[1] = static_cast<std::uint8_t>(0x80 | (chunk >> 8));
-        buffer[2] = static_cast<std::uint8_t>(chunk);
-        buffer[3] = static_cast<std::uint8_t>(count);
-        std::copy(image.begin() + offset, image.begin() + offset + count, buffer.begin() + 4);
-        QCOMPARE(reports[chunk].bytes, buffer);
-        QCOMPARE(reports[chunk].result, 20);
+    QString imageFile(const QByteArray &image)
+    {
+        const QString path = folder.filePath(QStringLiteral("image.bin"));
+        if (!firmwareimage::write(path, image))
+            qFatal("cannot write the image file");
+        return path;
     }
-    buffer[1] = 0x10;
-    QCOMPARE(reports.back().bytes, buffer);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(buffer.data()), 4), endHead);
 
-    // The wheel assembles exactly the file; it refuses an image of nothing.
-    const std::vector<std::uint8_t> received = wheel->lastImage();
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(received.data()), int(received.size())),
-             image);
-    QCOMPARE(wheel->imagesRejected(), size == 0 ? 1 : 0);
-}
-
-void TestNolkUpgrade::silentEnds_data()
-{
-    QTest::addColumn<bool>("wheelOpen");
-    QTest::addColumn<bool>("fileThere");
-    QTest::newRow("no wheel open") << false << true;
-    QTest::newRow("no such file") << true << false;
-}
-
-void TestNolkUpgrade::silentEnds()
-{
-    QFETCH(bool, wheelOpen);
-    QFETCH(bool, fileThere);
-    if (!wheelOpen)
+private slots:
+    void initTestCase()
+    {
+        testenv::isolate();
+        HidLink::init();
+        QVERIFY(folder.isValid());
+    }
+    void init()
+    {
+        emu::setFirmwareTiming({20ms, 20ms});
+        wheel = emu::plug(emu::Model::Ralka, FirstId);
+        QVERIFY(HidLink::instance().open(0x7B3E, FirstId));
+    }
+    void cleanup()
+    {
+        QCOMPARE(emu::misuseCount(), 0);
         HidLink::instance().close();
-    NolkUpgrade upload;
-    upload.path = fileThere ? imageFile(firmwareimage::make(64))
-                            : folder.filePath(QStringLiteral("missing.bin"));
-    Receiver receiver(upload);
-    upload.start();
-    QTRY_VERIFY(receiver.finished);
-    QVERIFY(receiver.values.isEmpty());
-    QVERIFY(emu::log().empty());
-}
+        wheel.reset();
+        emu::reset();
+    }
 
-void TestNolkUpgrade::stops_data()
-{
-    QTest::addColumn<Interruption>("interruption");
-    QTest::addColumn<int>("after");
+    void stream_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QList<int>>("streamed");
+        QTest::newRow("40 bytes") << 40 << QList<int>{0, 38, 76};
+        QTest::newRow("empty") << 0 << QList<int>{};
+        QTest::newRow("17 bytes") << 17 << QList<int>{0, 90};
+        QTest::newRow("229,376 bytes") << 229376 << range(0, 95);
+    }
+    void stream()
+    {
+        QFETCH(int, size);
+        QFETCH(QList<int>, streamed);
+        const QByteArray image = firmwareimage::make(size);
+        NolkUpgrade upload;
+        upload.path = imageFile(image);
+        Receiver receiver(upload);
+        upload.start();
+        QTRY_VERIFY_WITH_TIMEOUT(receiver.finished, 10000);
+        QCOMPARE(receiver.values, streamed + range(97, 100));
 
-    // 1,024 chunks, then the end report.
-    QTest::newRow("first chunk refused") << Interruption::FailedSend << 0;
-    QTest::newRow("chunk 501 refused") << Interruption::FailedSend << 500;
-    QTest::newRow("end report refused") << Interruption::FailedSend << 1024;
-    QTest::newRow("wheel unplugged") << Interruption::Unplug << 100;
-    QTest::newRow("second wheel opened") << Interruption::SecondWheel << 100;
-}
-
-void TestNolkUpgrade::stops()
-{
-    QFETCH(Interruption, interruption);
-    QFETCH(int, after);
-    auto second = emu::plug(emu::Model::Demta, SecondId);
-    if (interruption == Interruption::FailedSend)
-        emu::failFrom(emu::Transfer::SendFeature, after);
-    else
-        emu::setLatency(emu::Transfer::SendFeature, 2ms);
-
-    NolkUpgrade upload;
-    upload.path = imageFile(firmwareimage::make(16384));
-    Receiver receiver(upload);
-    upload.start();
-    if (interruption != Interruption::FailedSend) {
-        QTRY_VERIFY(firmwareimage::imageReports().size() >= std::size_t(after));
-        if (interruption == Interruption::Unplug) {
-            wheel->unplug();
-        } else {
-            HidLink::instance().close();
-            QVERIFY(HidLink::instance().open(0x7B3E, SecondId));
+        const std::vector<emu::LogEntry> reports = firmwareimage::imageReports();
+        const int chunks = (size + 15) / 16;
+        QCOMPARE(reports.size(), std::size_t(chunks + 1));
+        // One buffer for the whole image: bytes behind a short chunk are the
+        // previous chunk's, and the end report repeats the last chunk's
+        // number, count and bytes.
+        std::vector<std::uint8_t> buffer(20, 0);
+        buffer[0] = 0x02;
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            const int offset = chunk * 16;
+            const int count = std::min(16, size - offset);
+            buffer[1] = static_cast<std::uint8_t>(0x80 | (chunk >> 8));
+            buffer[2] = static_cast<std::uint8_t>(chunk);
+            buffer[3] = static_cast<std::uint8_t>(count);
+            std::copy(image.begin() + offset, image.begin() + offset + count, buffer.begin() + 4);
+            QCOMPARE(reports[chunk].bytes, buffer);
+            QCOMPARE(reports[chunk].result, 20);
         }
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(receiver.finished, 10000);
+        buffer[1] = 0x10;
+        QCOMPARE(reports.back().bytes, buffer);
 
-    // Rising progress of the stream, then one negative value; no writing steps.
-    QVERIFY(!receiver.values.isEmpty());
-    QVERIFY(receiver.values.back() < 0);
-    for (int i = 0; i + 1 < receiver.values.size(); ++i)
-        QVERIFY(receiver.values[i] >= 0 && receiver.values[i] < 96);
+        // The wheel assembles exactly the file; it refuses an image of nothing.
+        const std::vector<std::uint8_t> received = wheel->lastImage();
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(received.data()), int(received.size())),
+                 image);
+        QCOMPARE(wheel->imagesRejected(), size == 0 ? 1 : 0);
+    }
 
-    // Nothing after the failed report, no image end taken, nothing for the
-    // wheel that was not there at the start.
-    const std::vector<emu::LogEntry> reports = firmwareimage::imageReports();
-    for (std::size_t i = 0; i + 1 < reports.size(); ++i) {
-        QCOMPARE(reports[i].result, 20);
-        QVERIFY(!firmwareimage::isEnd(reports[i]));
-        QCOMPARE(reports[i].productId, FirstId);
+    // 1,024 chunks, then the end report. An upload that cannot start says and
+    // sends nothing; one cut short ends its rising progress on one negative
+    // value, without writing steps.
+    void stops_data()
+    {
+        QTest::addColumn<QString>("interruption");
+        QTest::addColumn<int>("after");
+        QTest::newRow("no wheel open") << "no wheel" << 0;
+        QTest::newRow("no such file") << "no file" << 0;
+        QTest::newRow("first chunk refused") << "refused" << 0;
+        QTest::newRow("chunk 501 refused") << "refused" << 500;
+        QTest::newRow("end report refused") << "refused" << 1024;
+        QTest::newRow("wheel unplugged") << "unplug" << 100;
+        QTest::newRow("second wheel opened") << "second wheel" << 100;
     }
-    if (interruption == Interruption::FailedSend) {
-        QCOMPARE(reports.size(), std::size_t(after + 1));
-        QCOMPARE(reports.back().result, -1);
+    void stops()
+    {
+        QFETCH(QString, interruption);
+        QFETCH(int, after);
+        const bool starts = !interruption.startsWith("no ");
+        const bool refused = interruption == "refused";
+        auto second = emu::plug(emu::Model::Demta, SecondId);
+        if (interruption == "no wheel")
+            HidLink::instance().close();
+        if (refused)
+            emu::failFrom(emu::Transfer::SendFeature, after);
+        else
+            emu::setLatency(emu::Transfer::SendFeature, 2ms);
+
+        NolkUpgrade upload;
+        upload.path = interruption == "no file" ? folder.filePath(QStringLiteral("missing.bin"))
+                                                : imageFile(firmwareimage::make(16384));
+        Receiver receiver(upload);
+        upload.start();
+        if (starts && !refused) {
+            QTRY_VERIFY(firmwareimage::imageReports().size() >= std::size_t(after));
+            if (interruption == "unplug") {
+                wheel->unplug();
+            } else {
+                HidLink::instance().close();
+                QVERIFY(HidLink::instance().open(0x7B3E, SecondId));
+            }
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(receiver.finished, 10000);
+
+        QCOMPARE(receiver.values.isEmpty(), !starts);
+        QVERIFY(starts || emu::log().empty());
+        QVERIFY(!starts || receiver.values.back() < 0);
+        for (int i = 0; i + 1 < receiver.values.size(); ++i)
+            QVERIFY(receiver.values[i] >= 0 && receiver.values[i] < 96);
+
+        // Nothing after the failed report, no image end taken, nothing for the
+        // wheel that was not there at the start.
+        const std::vector<emu::LogEntry> reports = firmwareimage::imageReports();
+        for (std::size_t i = 0; i + 1 < reports.size(); ++i) {
+            QCOMPARE(reports[i].result, 20);
+            QVERIFY(!firmwareimage::isEnd(reports[i]));
+            QCOMPARE(reports[i].productId, FirstId);
+        }
+        if (refused) {
+            QCOMPARE(reports.size(), std::size_t(after + 1));
+            QCOMPARE(reports.back().result, -1);
+        }
+        QVERIFY(firmwareimage::imageReports(SecondId).empty());
+        QVERIFY(wheel->lastImage().empty());
+        QCOMPARE(wheel->imagesRejected(), 0);
+        QCOMPARE(second->imagesRejected() + second->imagesWritten(), 0);
     }
-    QVERIFY(firmwareimage::imageReports(SecondId).empty());
-    QVERIFY(wheel->lastImage().empty());
-    QCOMPARE(wheel->imagesRejected(), 0);
-    QCOMPARE(second->imagesRejected() + second->imagesWritten(), 0);
-}
+};
 
 QTEST_MAIN(TestNolkUpgrade)
 #include "tst_nolkupgrade.moc"
