@@ -50,12 +50,9 @@ int main(int argc, char *argv[])
     const int seconds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 30;
     testenv::isolate(1);
     qInstallMessageHandler(discard);
-    emu::setLogEnabled(false);
-    const auto wheel = emu::plug(emu::Model::Ralka, 0x2007);
+    const auto wheel = plugRalka();
     BenchWindow window;
-    window.show();
-    if (!window.waitConnected())
-        qFatal("the window did not connect");
+    window.showConnected();
     // Past the start of the wireless loops.
     QTimer::singleShot(1000, &app, &QCoreApplication::quit);
     app.exec();

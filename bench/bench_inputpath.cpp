@@ -86,12 +86,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     testenv::isolate(1);
-    emu::setLogEnabled(false);
-    const auto wheel = emu::plug(emu::Model::Ralka, 0x2007);
+    const auto wheel = plugRalka();
     BenchWindow window;
-    window.show();
-    if (!window.waitConnected())
-        qFatal("the window did not connect");
+    window.showConnected();
     if (!std::freopen(QFile::exists(QStringLiteral("/dev/null")) ? "/dev/null" : "NUL", "w", stderr))
         qFatal("no stream to discard the debug lines into");
     debugoutput::install();

@@ -60,12 +60,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     testenv::isolate(1);
     qInstallMessageHandler(discard);
-    emu::setLogEnabled(false);
-    const auto wheel = emu::plug(emu::Model::Ralka, 0x2007);
+    const auto wheel = plugRalka();
     BenchWindow window;
-    window.show();
-    if (!window.waitConnected())
-        qFatal("the window did not connect");
+    window.showConnected();
     QWidget *indicator = window.findChild<QWidget *>(QStringLiteral("pbIB1"));
     Watcher watcher;
     indicator->installEventFilter(&watcher);

@@ -3,6 +3,7 @@
 
 #include "app/mainwindow.h"
 #include "bench/benchresult.h"
+#include "emulator/wheelemulator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,6 +25,14 @@ public:
                findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex() == 0;
     }
 
+    // Shown, and connected to the wheel plugged before.
+    void showConnected()
+    {
+        show();
+        if (!waitConnected())
+            qFatal("the window did not connect");
+    }
+
     bool waitConnected(int timeoutMs = 10000)
     {
         QElapsedTimer clock;
@@ -33,5 +42,12 @@ public:
         return isConnected();
     }
 };
+
+// A quiet emulated RALKA for the window to find.
+inline auto plugRalka()
+{
+    emu::setLogEnabled(false);
+    return emu::plug(emu::Model::Ralka, 0x2007);
+}
 
 #endif
