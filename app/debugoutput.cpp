@@ -54,6 +54,14 @@ void handle(QtMsgType type, const QMessageLogContext &context, const QString &me
         writeWaiting();
 }
 
+// At exit, before the buffer itself is destroyed: whatever Qt still says
+// while it shuts down goes through its own handler.
+void finish()
+{
+    qInstallMessageHandler(nullptr);
+    flush();
+}
+
 } // namespace
 
 void flush()
@@ -67,7 +75,7 @@ void install()
     qInstallMessageHandler(handle);
     QObject::connect(QAbstractEventDispatcher::instance(),
                      &QAbstractEventDispatcher::aboutToBlock, &flush);
-    std::atexit(flush);
+    std::atexit(finish);
 }
 
 } // namespace debugoutput
