@@ -89,7 +89,8 @@ int main(int argc, char *argv[])
     const auto wheel = plugRalka();
     BenchWindow window;
     window.showConnected();
-    if (!std::freopen(QFile::exists(QStringLiteral("/dev/null")) ? "/dev/null" : "NUL", "w", stderr))
+    if (!std::freopen(QFile::exists(QStringLiteral("/dev/null")) ? "/dev/null" : "NUL", "w",
+                      stderr))
         qFatal("no stream to discard the debug lines into");
     debugoutput::install();
 
@@ -112,8 +113,8 @@ int main(int argc, char *argv[])
         for (int i = 0; i < Sent; ++i) {
             if (i % PerMs == 0)
                 std::this_thread::sleep_until(start + std::chrono::milliseconds(i / PerMs));
-            wheel->queueInput(
-                inputs(Hands::Held, i, i + 1 == Sent ? LastAxis : static_cast<std::uint16_t>(i % 3000)));
+            wheel->queueInput(inputs(
+                Hands::Held, i, i + 1 == Sent ? LastAxis : static_cast<std::uint16_t>(i % 3000)));
         }
     });
     QEventLoop drawn;
