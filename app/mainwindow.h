@@ -2,7 +2,7 @@
 #define NOLKSET_MAINWINDOW_H
 
 #include "device/nolkevent.h"
-#include "device/permissionhint.h"
+#include "app/permissionhint.h"
 #include "firmware/nolkupgrade.h"
 
 #include <QBluetoothDeviceInfo>

@@ -3,7 +3,7 @@
 // transfer as a full-speed USB wheel takes, against the 14,336 ms that the
 // transfers alone need.
 
-#include "app/delays.h"
+#include "device/delays.h"
 #include "bench/benchresult.h"
 #include "device/hidlink.h"
 #include "emulator/wheelemulator.h"

@@ -1,6 +1,6 @@
 #include "firmware/updateserver.h"
 
-#include "app/delays.h"
+#include "device/delays.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "app/delays.h"
+#include "device/delays.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"

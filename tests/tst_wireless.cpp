@@ -1,4 +1,4 @@
-#include "app/delays.h"
+#include "device/delays.h"
 #include "app/mainwindow.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"

@@ -1,6 +1,6 @@
 #include "testenv.h"
 
-#include "app/delays.h"
+#include "device/delays.h"
 #include "app/dialogs.h"
 
 #include <QSettings>

@@ -1,4 +1,4 @@
-#include "app/delays.h"
+#include "device/delays.h"
 
 #include <atomic>
 

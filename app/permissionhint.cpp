@@ -1,4 +1,4 @@
-#include "device/permissionhint.h"
+#include "app/permissionhint.h"
 
 #include "app/dialogs.h"
 #include "device/hidlink.h"

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 
-#include "app/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "settings/inputmap.h"
 #include "ui_mainwindow.h"
 

@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "app/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
 #include "settings/paddlesave.h"

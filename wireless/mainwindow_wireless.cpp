@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 
-#include "app/delays.h"
+#include "device/delays.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
 #include "ui_mainwindow.h"

@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 
-#include "app/delays.h"
-#include "app/settingsstore.h"
+#include "device/delays.h"
+#include "settings/settingsstore.h"
 #include "device/hidlink.h"
 #include "device/modelprofile.h"
 #include "device/protocol.h"
