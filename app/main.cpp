@@ -1,3 +1,4 @@
+#include "app/alreadyrunning.h"
 #include "app/cli/commandline.h"
 #include "app/cli/terminal.h"
 #include "app/debugoutput.h"
@@ -39,7 +40,7 @@ int main(int argc, char *argv[])
     // Before the window opens any wheel: a second copy must leave it alone.
     SingleInstance instance;
     if (!instance.claim()) {
-        SingleInstance::tellAlreadyRunning();
+        alreadyrunning::tell();
         return 1;
     }
 

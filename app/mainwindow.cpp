@@ -35,7 +35,7 @@ MainWindow::MainWindow(QWidget *parent)
     , hasBluetooth(false)
     , connected(false)
 {
-    qDebug() << "version: v1.15";
+    qDebug() << "version: v" NOLKSET_VERSION;
     ui->setupUi(this);
     ui->pbStatus->hide();
 
@@ -89,7 +89,7 @@ MainWindow::MainWindow(QWidget *parent)
     showWaitingState();
     HidLink::init();
     QTimer::singleShot(0, this, &MainWindow::onInit);
-    adjustWhite = SettingsStore().value(QStringLiteral("ENABLE_ADJUST_WHITE"), true).toBool();
+    adjustWhite = SettingsStore().value(SettingsStore::adjustWhiteKey(), true).toBool();
 }
 
 MainWindow::~MainWindow()

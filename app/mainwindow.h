@@ -1,9 +1,10 @@
 #ifndef NOLKSET_MAINWINDOW_H
 #define NOLKSET_MAINWINDOW_H
 
-#include "device/nolkevent.h"
 #include "app/permissionhint.h"
+#include "device/nolkevent.h"
 #include "firmware/nolkupgrade.h"
+#include "settings/storedsettings.h"
 
 #include <QBluetoothDeviceInfo>
 #include <QList>
@@ -41,51 +42,54 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 protected slots:
-    void onClose();
+    // In the order the window's slots are listed; each group is defined in
+    // the file named beside it.
+    void onClose(); // app/mainwindow.cpp
     void onSidebar();
-    void onColorPick();
-    void onInit();
-    void onShowPath();
+    void onColorPick(); // settings/mainwindow_ledcolours.cpp
+    void onInit();      // device/mainwindow_connection.cpp
+    void onShowPath();  // firmware/mainwindow_manualupdate.cpp
     void onUpgrade();
     void onProgress(int value);
-    void onJoystickEvent(QByteArray report);
-    void onAutoUpgrade();
+    void onJoystickEvent(QByteArray report); // settings/mainwindow_inputview.cpp
+    void onAutoUpgrade();                    // firmware/mainwindow_onlineupdate.cpp
     void onUpgradeReady();
-    void onClearFlash();
-    void onBatScan();
+    void onClearFlash(); // firmware/mainwindow_manualupdate.cpp
+    void onBatScan();    // wireless/mainwindow_wireless.cpp
     void onBTScan();
     void onBTUpdate(QBluetoothDeviceInfo info);
     void onBTDone();
-    void onSavePageE();
-    void onSaveColor();
-    void onSavePageP();
+    void onSavePageE(); // settings/mainwindow_pulsewidth.cpp
+    void onSaveColor(); // settings/mainwindow_ledcolours.cpp
+    void onSavePageP(); // settings/mainwindow_paddles.cpp
     void onPaddleChanged(int value);
     void onPaddleUpdate();
     void onBearLCalibrate();
     void onBearRCalibrate();
     void onBearExLCalibrate();
     void onBearExRCalibrate();
-    void onTriggerChanged(int value);
+    void onTriggerChanged(int value); // settings/mainwindow_pulsewidth.cpp
     void onTriggerUpdate();
-    void onClutchStatus();
+    void onClutchStatus(); // settings/mainwindow_paddles.cpp
     void onShifterStatus();
-    void onNetUpgrade();
+    void onNetUpgrade(); // firmware/mainwindow_onlineupdate.cpp
     void onNetProgress(qint64 received, qint64 total);
     void onNetUpgradeReady();
-    void onCalibrateL(bool checked);
+    void onCalibrateL(bool checked); // settings/mainwindow_axiscalibration.cpp
     void onCalibrateR(bool checked);
-    void onEncoderBind();
+    void onEncoderBind(); // settings/mainwindow_inputview.cpp
 
 private:
-    // Application shell
+    // Application shell: app/mainwindow.cpp
     void stopThreads();
 
-    // Connection and model profiles
+    // Connection and model profiles: device/mainwindow_connection.cpp
     void showWaitingState();
     // Stops the reader, closes the wheel and waits for the next search.
     void abandonConnection();
     void applyModelProfile(const QString &name);
     // Each read returns false when its transfer failed.
+    bool readStoredSetting(storedsettings::Read read);
     bool readLedColors();
     bool readPaddleMode();
     bool readPulseWidth();
@@ -94,7 +98,7 @@ private:
     bool readFirmwareVersion();
     void updateShifterGroup();
 
-    // Live input view and encoder binding
+    // Live input view and encoder binding: settings/mainwindow_inputview.cpp
     void setEncoderBindState(int state);
     void captureEncoder();
     void saveEncoderBinding();
@@ -104,21 +108,21 @@ private:
     // first report.
     QList<QWidget *> indicators;
 
-    // Paddles, clutch and shifters
+    // Paddles, clutch and shifters: settings/mainwindow_paddles.cpp
     int paddleModeValue() const;
 
-    // Paddle axis calibration
+    // Paddle axis calibration: settings/mainwindow_axiscalibration.cpp
     void readAxisCalibration(int axis);
     void writeAxisCalibration(int axis);
     void calibrateAxis(int axis, bool checked);
 
-    // LED colours
+    // LED colours: settings/mainwindow_ledcolours.cpp
     void setLedButtonColor(QAbstractButton *button, QColor &color);
     QColor ledButtonColor(QAbstractButton *button, bool whiteCorrection) const;
     // True when the wheel took every report sent.
     bool sendLedColors(bool store);
 
-    // Manual update and flash clearing
+    // Manual update and flash clearing: firmware/mainwindow_manualupdate.cpp
     void resetUpgrade();
     // Runs once the upload thread has ended, however it ended.
     void finishUpload();
@@ -126,7 +130,7 @@ private:
     // would leave the wheel with half an image.
     bool keepOpenForUpload();
 
-    // Wireless status
+    // Wireless status: wireless/mainwindow_wireless.cpp
     void setUpWirelessLoops();
 
     Ui::MainWindow *ui;

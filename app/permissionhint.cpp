@@ -42,7 +42,7 @@ void PermissionHint::check(QWidget *window)
 {
     if (shown)
         return;
-    const std::optional<ListedWheel> wheel = findListedWheel();
+    const std::optional<listedwheel::Wheel> wheel = listedwheel::first();
     const std::uint64_t generation = HidLink::instance().generation();
     const bool again =
         wheel && seenBefore && wheel->path == lastPath && generation == lastGeneration;

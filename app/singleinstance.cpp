@@ -1,8 +1,5 @@
 #include "app/singleinstance.h"
 
-#include "app/dialogs.h"
-
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QStandardPaths>
@@ -38,10 +35,4 @@ QString SingleInstance::defaultFolder()
     // with other users, whose copies must not lock this user out.
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 #endif
-}
-
-void SingleInstance::tellAlreadyRunning()
-{
-    dialogs::information(nullptr, QCoreApplication::translate("MainWindow", "Notify"),
-                         QCoreApplication::translate("MainWindow", "NolkSet is already running."));
 }

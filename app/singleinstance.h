@@ -26,9 +26,6 @@ public:
     // on Windows. Empty when there is none: the copy then runs unguarded.
     static QString defaultFolder();
 
-    // The box a second copy shows before it exits.
-    static void tellAlreadyRunning();
-
 private:
     QLockFile lock;
 };

@@ -79,14 +79,6 @@ int HidLink::sendFeature(const protocol::Report &report)
     });
 }
 
-int HidLink::getFeature(protocol::Report &report)
-{
-    return withDevice([&](hid_device *device) {
-        report[0] = protocol::FeatureReportId;
-        return hid_get_feature_report(device, report.data(), report.size());
-    });
-}
-
 int HidLink::query(protocol::Report &report)
 {
     return withDevice([&](hid_device *device) {

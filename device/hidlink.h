@@ -45,8 +45,6 @@ public:
 
     // Every transfer returns a negative result while no wheel is open.
     int sendFeature(const protocol::Report &report);
-    // Sets byte 0 to the report id 0x02, then fills the report.
-    int getFeature(protocol::Report &report);
     // Sends the query and gets the answer into the same report under one
     // hold of the lock. The result is that of the get, or of a failed send.
     int query(protocol::Report &report);

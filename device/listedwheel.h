@@ -7,8 +7,10 @@
 #include <optional>
 #include <vector>
 
+namespace listedwheel {
+
 // A wheel that hidapi lists on the bus, whether or not it can be opened.
-struct ListedWheel
+struct Wheel
 {
     // The device node (/dev/hidrawN on Linux), as hidapi names it.
     QString path;
@@ -18,9 +20,11 @@ struct ListedWheel
 // The listed wheel of the maker's vendor id whose product id comes first
 // among the wheel's ids, the one a search tries to open first; nothing when
 // none is listed.
-std::optional<ListedWheel> findListedWheel();
+std::optional<Wheel> first();
 // Every listed wheel of the maker's vendor id and the wheels' product ids, in
 // the order hidapi lists them.
-std::vector<ListedWheel> listedWheels();
+std::vector<Wheel> all();
+
+} // namespace listedwheel
 
 #endif

@@ -1,12 +1,12 @@
 #include "app/mainwindow.h"
 
+#include "app/modellayout.h"
 #include "device/delays.h"
-#include "settings/settingsstore.h"
 #include "device/hidlink.h"
-#include "device/modelprofile.h"
 #include "device/protocol.h"
 #include "firmware/updateserver.h"
 #include "settings/ledimage.h"
+#include "settings/settingsstore.h"
 #include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
@@ -22,9 +22,9 @@ bool isInputIndicator(const QString &name)
            || name.startsWith(QLatin1String("pbSW"));
 }
 
-void moveWidgets(QWidget *page, const std::vector<WidgetPosition> &positions)
+void moveWidgets(QWidget *page, const std::vector<modellayout::WidgetPosition> &positions)
 {
-    for (const WidgetPosition &position : positions) {
+    for (const modellayout::WidgetPosition &position : positions) {
         if (QWidget *widget = page->findChild<QWidget *>(position.objectName))
             widget->move(position.x, position.y);
     }
@@ -65,10 +65,11 @@ void MainWindow::onInit()
     ui->pbStatus->hide();
     // A connection is all or nothing: half the wheel's state in the window
     // would show, and later store, values the wheel never reported.
-    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState() ||
-        !readDeviceName() || !readFirmwareVersion()) {
-        abandonConnection();
-        return;
+    for (const storedsettings::Read read : storedsettings::ConnectionReads) {
+        if (!readStoredSetting(read)) {
+            abandonConnection();
+            return;
+        }
     }
     connected = true;
     readAxisCalibration(3);
@@ -121,6 +122,25 @@ void MainWindow::showWaitingState()
     for (QWidget *widget : encoderAndAxes)
         widget->hide();
     ui->lbVersion->hide();
+}
+
+bool MainWindow::readStoredSetting(storedsettings::Read read)
+{
+    switch (read) {
+    case storedsettings::Read::Leds:
+        return readLedColors();
+    case storedsettings::Read::PaddleMode:
+        return readPaddleMode();
+    case storedsettings::Read::PulseWidth:
+        return readPulseWidth();
+    case storedsettings::Read::Clutch:
+        return readClutchState();
+    case storedsettings::Read::Name:
+        return readDeviceName();
+    case storedsettings::Read::FirmwareVersion:
+        return readFirmwareVersion();
+    }
+    return false;
 }
 
 bool MainWindow::readLedColors()
@@ -184,11 +204,11 @@ bool MainWindow::readClutchState()
 
 bool MainWindow::readDeviceName()
 {
-    const auto answer = storedsettings::ask(protocol::query(protocol::item::DeviceName));
-    if (!answer)
-        return false;
-    const std::optional<QString> name = protocol::deviceNameAnswer(*answer);
+    const std::optional<QString> name = storedsettings::readName();
     if (!name)
+        return false;
+    // An answer without the query's echo names no model.
+    if (name->isEmpty())
         return true;
     deviceName = *name;
     applyModelProfile(deviceName);
@@ -219,26 +239,27 @@ void MainWindow::applyModelProfile(const QString &name)
     for (QPushButton *button : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4})
         button->setEnabled(true);
 
-    for (const ModelProfile &profile : modelProfiles()) {
+    for (const modelprofile::Profile &profile : modelprofile::profiles()) {
         if (!profile.matches(name))
             continue;
+        const modellayout::Layout &layout = modellayout::of(profile);
         updateUrl = QStringLiteral("https://") + updateserver::host()
                     + QStringLiteral("/upgrade/") + profile.updateDirectory;
-        if (ui->lbMain->styleSheet() != profile.mainStyleSheet) {
+        if (ui->lbMain->styleSheet() != layout.mainStyleSheet) {
             // Qt's pixmap cache would keep the picture shown so far decoded
             // (3.7 MB) beside the model's own; let it go before that one is
             // decoded.
             ui->lbMain->setStyleSheet(QString());
             QPixmapCache::clear();
-            ui->lbMain->setStyleSheet(profile.mainStyleSheet);
+            ui->lbMain->setStyleSheet(layout.mainStyleSheet);
         }
-        moveWidgets(ui->page1, profile.inputPositions);
-        ui->pbS2->setEnabled(profile.ledPageEnabled);
-        if (!profile.ledStyleSheet.isEmpty())
-            ui->lbMainRGB->setStyleSheet(profile.ledStyleSheet);
-        moveWidgets(ui->page2, profile.ledPositions);
-        if (profile.ledDots != LedDotVisibility::Untouched) {
-            const bool visible = profile.ledDots == LedDotVisibility::Shown;
+        moveWidgets(ui->page1, layout.inputPositions);
+        ui->pbS2->setEnabled(layout.ledPageEnabled);
+        if (!layout.ledStyleSheet.isEmpty())
+            ui->lbMainRGB->setStyleSheet(layout.ledStyleSheet);
+        moveWidgets(ui->page2, layout.ledPositions);
+        if (layout.ledDots != modellayout::LedDotVisibility::Untouched) {
+            const bool visible = layout.ledDots == modellayout::LedDotVisibility::Shown;
             for (QWidget *child : ui->page2->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
                 if (child->objectName().startsWith(QLatin1String("pbT")))
                     child->setVisible(visible);
@@ -246,7 +267,7 @@ void MainWindow::applyModelProfile(const QString &name)
         }
         if (profile.extraShifterOption) {
             ui->cbShifter->setChecked(
-                SettingsStore().value(QStringLiteral("EXTRA_SHIFTER"), false).toBool());
+                SettingsStore().value(SettingsStore::extraShifterKey(), false).toBool());
             ui->cbShifter->show();
         } else {
             ui->cbShifter->hide();

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QTemporaryFile>
 
-QString saveDownloadedImage(const QByteArray &image)
+namespace downloadedimage {
+
+QString save(const QByteArray &image)
 {
     // A TMPDIR naming no folder gives an empty path, which would put the file
     // into the file system's root.
@@ -21,3 +23,5 @@ QString saveDownloadedImage(const QByteArray &image)
     file.setAutoRemove(false);
     return file.fileName();
 }
+
+} // namespace downloadedimage

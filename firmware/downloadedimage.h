@@ -9,6 +9,10 @@
 // file or link someone else planted there is never opened, ending in ".bin".
 // Returns the file's path, or an empty text when it could not be written
 // completely (nothing is left behind then).
-QString saveDownloadedImage(const QByteArray &image);
+namespace downloadedimage {
+
+QString save(const QByteArray &image);
+
+} // namespace downloadedimage
 
 #endif

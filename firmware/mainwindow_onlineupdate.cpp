@@ -137,7 +137,7 @@ void MainWindow::onNetUpgradeReady()
         resetUpgrade();
         return;
     }
-    const QString path = saveDownloadedImage(image);
+    const QString path = downloadedimage::save(image);
     if (path.isEmpty()) {
         dialogs::critical(this, tr("Error"), tr("Can not write to temp."));
         resetUpgrade();

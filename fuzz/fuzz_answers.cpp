@@ -3,7 +3,7 @@
 
 #include "device/protocol.h"
 #include "fuzzcheck.h"
-#include "settings/paddlesave.h"
+#include "settings/storedsettings.h"
 #include "wireless/batteryline.h"
 
 #include <algorithm>
@@ -52,14 +52,14 @@ void checkValues(const Report &answer)
     FUZZ_CHECK(battery.supply == (answer[3] | answer[4] << 8));
     FUZZ_CHECK(battery.onUsb == (battery.supply >= UsbSupplyThreshold));
 
-    const QString line = wireless::batteryLine(battery);
+    const QString line = batteryline::text(battery);
     FUZZ_CHECK(line.endsWith(battery.onUsb ? QStringLiteral("USB")
                                            : QString::number(battery.charge) + QLatin1Char('%')));
 
     // Saving the PADDLES page writes the clutch only when the answer differs,
     // into the answer itself: bytes 8 to 19 go back as the wheel left them.
     for (const bool on : {false, true}) {
-        const std::optional<Report> write = paddlesave::clutchWrite(answer, on);
+        const std::optional<Report> write = storedsettings::clutchWrite(answer, on);
         FUZZ_CHECK(write.has_value() == (clutchAnswer(answer) != on));
         if (write) {
             FUZZ_CHECK(*write == [&] {

@@ -6,15 +6,6 @@
 
 #include <QDebug>
 
-namespace {
-
-QString encoderKey(const QString &deviceName, int which)
-{
-    return deviceName + QStringLiteral("_ENCODER%1").arg(which);
-}
-
-} // namespace
-
 void MainWindow::onJoystickEvent(QByteArray report)
 {
     static const QString Shown = QStringLiteral("SHOW");
@@ -124,24 +115,26 @@ void MainWindow::setEncoderBindState(int state)
 void MainWindow::saveEncoderBinding()
 {
     SettingsStore store;
-    store.setValue(encoderKey(deviceName, 1), int{encoder1});
-    store.setValue(encoderKey(deviceName, 2), int{encoder2});
+    store.setValue(SettingsStore::encoderKey(deviceName, 1), int{encoder1});
+    store.setValue(SettingsStore::encoderKey(deviceName, 2), int{encoder2});
     store.sync();
 }
 
 void MainWindow::clearEncoderBinding()
 {
     SettingsStore store;
-    store.remove(encoderKey(deviceName, 1));
-    store.remove(encoderKey(deviceName, 2));
+    store.remove(SettingsStore::encoderKey(deviceName, 1));
+    store.remove(SettingsStore::encoderKey(deviceName, 2));
     store.sync();
 }
 
 void MainWindow::loadEncoderBinding()
 {
     SettingsStore store;
-    encoder1 = static_cast<quint8>(store.value(encoderKey(deviceName, 1), 255).toUInt() & 0xFF);
-    encoder2 = static_cast<quint8>(store.value(encoderKey(deviceName, 2), 255).toUInt() & 0xFF);
+    encoder1 = static_cast<quint8>(
+        store.value(SettingsStore::encoderKey(deviceName, 1), 255).toUInt() & 0xFF);
+    encoder2 = static_cast<quint8>(
+        store.value(SettingsStore::encoderKey(deviceName, 2), 255).toUInt() & 0xFF);
     if (encoder1 != 255 && encoder2 != 255)
         setEncoderBindState(2);
 }

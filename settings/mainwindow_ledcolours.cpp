@@ -2,7 +2,7 @@
 
 #include "app/dialogs.h"
 #include "settings/ledimage.h"
-#include "settings/ledtransfer.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
 #include <QAbstractButton>
@@ -53,5 +53,5 @@ bool MainWindow::sendLedColors(bool store)
     qDebug().noquote() << QByteArray(reinterpret_cast<const char *>(image.data()),
                                      static_cast<qsizetype>(image.size()))
                               .toHex(' ');
-    return ledtransfer::send(image, store);
+    return storedsettings::sendLeds(image, store);
 }

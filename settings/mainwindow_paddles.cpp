@@ -1,10 +1,9 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "settings/settingsstore.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
-#include "settings/paddlesave.h"
+#include "settings/settingsstore.h"
 #include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
@@ -24,8 +23,8 @@ void teachShifter(QPushButton *button, std::uint8_t parameter, const QString &te
 
 int MainWindow::paddleModeValue() const
 {
-    return paddlesave::paddleModeValue(ui->rbPadL->isChecked(), ui->rbPadR->isChecked(),
-                                       ui->hsBite->value());
+    return storedsettings::paddleModeValue(ui->rbPadL->isChecked(), ui->rbPadR->isChecked(),
+                                           ui->hsBite->value());
 }
 
 void MainWindow::onSavePageP()
@@ -39,7 +38,7 @@ void MainWindow::onSavePageP()
     bool saved = true;
     const auto mode = static_cast<std::uint8_t>(paddleModeValue());
     const protocol::AxisRanges ranges{adcMaxR, adcMaxL, adcMinR, adcMinL};
-    const int storedMode = paddlesave::storedPaddleMode(ui->hsBite->statusTip());
+    const int storedMode = storedsettings::storedPaddleMode(ui->hsBite->statusTip());
     switch (storedsettings::savePaddleMode(mode, storedMode, ranges)) {
     case storedsettings::Save::Failed:
         // Only a mode the wheel took counts as stored: after a failed write
@@ -113,7 +112,7 @@ void MainWindow::onClutchStatus()
 void MainWindow::onShifterStatus()
 {
     SettingsStore store;
-    store.setValue(QStringLiteral("EXTRA_SHIFTER"), ui->cbShifter->isChecked());
+    store.setValue(SettingsStore::extraShifterKey(), ui->cbShifter->isChecked());
     store.sync();
     updateShifterGroup();
 }

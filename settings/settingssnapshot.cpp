@@ -177,7 +177,7 @@ bool Document::namesPaddleReport() const
 
 QString modelOf(const QString &deviceName)
 {
-    for (const ModelProfile &profile : modelProfiles()) {
+    for (const modelprofile::Profile &profile : modelprofile::profiles()) {
         if (profile.matches(deviceName))
             return profile.modelName;
     }

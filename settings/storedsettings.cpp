@@ -2,8 +2,6 @@
 
 #include "device/hidlink.h"
 #include "settings/calibrationstore.h"
-#include "settings/ledtransfer.h"
-#include "settings/paddlesave.h"
 
 namespace storedsettings {
 
@@ -67,37 +65,65 @@ std::optional<QString> readFirmwareVersion()
     return protocol::firmwareVersionAnswer(*answer);
 }
 
+namespace {
+
+// Reads one item of the connection into settings; what could not be read, or
+// nothing.
+std::optional<QString> readInto(Read read, settingssnapshot::Settings &settings)
+{
+    switch (read) {
+    case Read::Leds:
+        if (const auto leds = readLeds()) {
+            settings.leds = *leds;
+            return std::nullopt;
+        }
+        return QStringLiteral("the LED colours");
+    case Read::PaddleMode:
+        if (const auto mode = readPaddleMode()) {
+            settings.paddleMode = *mode;
+            return std::nullopt;
+        }
+        return QStringLiteral("the paddle mode");
+    case Read::PulseWidth:
+        if (const auto width = readPulseWidth()) {
+            settings.pulseWidth = *width;
+            return std::nullopt;
+        }
+        return QStringLiteral("the encoder pulse width");
+    case Read::Clutch:
+        if (const auto clutch = readClutch()) {
+            settings.clutchOn = *clutch;
+            return std::nullopt;
+        }
+        return QStringLiteral("the clutch state");
+    case Read::Name: {
+        const std::optional<QString> name = readName();
+        if (!name)
+            return QStringLiteral("the wheel's name");
+        if (name->isEmpty())
+            return QStringLiteral("the wheel's name (the answer did not echo the query)");
+        settings.model = settingssnapshot::modelOf(*name);
+        return std::nullopt;
+    }
+    case Read::FirmwareVersion:
+        if (const auto version = readFirmwareVersion()) {
+            settings.firmwareVersion = settingssnapshot::versionText(*version);
+            return std::nullopt;
+        }
+        return QStringLiteral("the firmware version");
+    }
+    return QString();
+}
+
+} // namespace
+
 Reading readAll(int productId)
 {
-    // The window's queries, in the order of its connection.
     settingssnapshot::Settings settings;
-    const auto leds = readLeds();
-    if (!leds)
-        return {std::nullopt, QStringLiteral("the LED colours")};
-    settings.leds = *leds;
-    const auto mode = readPaddleMode();
-    if (!mode)
-        return {std::nullopt, QStringLiteral("the paddle mode")};
-    settings.paddleMode = *mode;
-    const auto width = readPulseWidth();
-    if (!width)
-        return {std::nullopt, QStringLiteral("the encoder pulse width")};
-    settings.pulseWidth = *width;
-    const auto clutch = readClutch();
-    if (!clutch)
-        return {std::nullopt, QStringLiteral("the clutch state")};
-    settings.clutchOn = *clutch;
-    const std::optional<QString> name = readName();
-    if (!name)
-        return {std::nullopt, QStringLiteral("the wheel's name")};
-    if (name->isEmpty())
-        return {std::nullopt,
-                QStringLiteral("the wheel's name (the answer did not echo the query)")};
-    settings.model = settingssnapshot::modelOf(*name);
-    const std::optional<QString> version = readFirmwareVersion();
-    if (!version)
-        return {std::nullopt, QStringLiteral("the firmware version")};
-    settings.firmwareVersion = settingssnapshot::versionText(*version);
+    for (const Read read : ConnectionReads) {
+        if (std::optional<QString> failed = readInto(read, settings))
+            return {std::nullopt, *failed};
+    }
     settings.axisL = calibrationstore::load(productId, calibrationstore::AxisL);
     settings.axisR = calibrationstore::load(productId, calibrationstore::AxisR);
     return {settings, QString()};
@@ -110,7 +136,7 @@ bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges)
 
 Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges)
 {
-    const auto report = paddlesave::paddleWrite(mode, lastStored, ranges);
+    const auto report = paddleWrite(mode, lastStored, ranges);
     if (!report)
         return Save::Unchanged;
     return HidLink::instance().sendFeature(*report) < 0 ? Save::Failed : Save::Stored;
@@ -137,13 +163,21 @@ bool storeClutch(bool on)
     const auto answer = ask(protocol::parameterQuery(protocol::param::ClutchEnable));
     if (!answer)
         return false;
-    const auto write = paddlesave::clutchWrite(*answer, on);
+    const auto write = clutchWrite(*answer, on);
     return !write || HidLink::instance().sendFeature(*write) >= 0;
 }
 
-bool storeLeds(const ledimage::Image &image)
+bool sendLeds(const ledimage::Image &image, bool store)
 {
-    return ledtransfer::send(image, true);
+    HidLink &link = HidLink::instance();
+    bool taken = true;
+    for (const protocol::Report &report : ledimage::outputReports(image)) {
+        if (link.write(report) < 0)
+            taken = false;
+    }
+    if (store && taken)
+        taken = link.sendFeature(protocol::ledStore()) >= 0;
+    return taken;
 }
 
 } // namespace storedsettings

@@ -7,11 +7,13 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
 // Reads the settings the open wheel keeps and stores new ones, with the
-// queries and stored commands the window's connection and save buttons use.
+// queries and stored commands the window's connection and save buttons use,
+// the command line and the local server alike.
 // Every read gives nothing when a transfer failed: a value the wheel did not
 // report is never guessed.
 namespace storedsettings {
@@ -31,6 +33,13 @@ std::optional<QString> readName();
 // With the echoed item code (a TAB) in front, as the wheel answers it.
 std::optional<QString> readFirmwareVersion();
 
+// What a connection reads, in the order it asks the wheel. The window's
+// connection and the full read below both walk this list.
+enum class Read { Leds, PaddleMode, PulseWidth, Clutch, Name, FirmwareVersion };
+inline constexpr std::array<Read, 6> ConnectionReads = {Read::Leds,       Read::PaddleMode,
+                                                        Read::PulseWidth, Read::Clutch,
+                                                        Read::Name,       Read::FirmwareVersion};
+
 struct Reading
 {
     std::optional<settingssnapshot::Settings> settings;
@@ -43,6 +52,24 @@ struct Reading
 Reading readAll(int productId);
 
 enum class Save { Unchanged, Stored, Failed };
+
+// Left: the bite point; right: bite point + 101; neither: -1 (0xFF once cut
+// to the report's byte).
+int paddleModeValue(bool left, bool right, int bitePoint);
+
+// The last stored paddle mode, kept as decimal text; text that is not a
+// number counts as 0.
+int storedPaddleMode(const QString &text);
+
+// The stored paddle report with the axis ranges, when the mode differs from
+// the stored one.
+std::optional<protocol::Report> paddleWrite(std::uint8_t mode, int storedMode,
+                                            const protocol::AxisRanges &ranges);
+
+// The stored clutch write, when the state the wheel answered differs from
+// the page's. It is made in the answer itself: bytes 8 to 19 go back to the
+// wheel as it left them.
+std::optional<protocol::Report> clutchWrite(protocol::Report answer, bool clutchOn);
 
 // The stored paddle report; it also carries the axis ranges.
 bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges);
@@ -60,8 +87,11 @@ Save savePulseWidth(std::int32_t milliseconds, std::int32_t lastStored);
 // the wheel as it left them. False when the query or the write failed.
 bool storeClutch(bool on);
 
-// The four LED blocks and the LED store command.
-bool storeLeds(const ledimage::Image &image);
+// Writes the four LED output reports, block 2 last. With store, the wheel is
+// then told to keep them, but only when all four were taken: a store after a
+// lost block would keep a half-old image in flash. True when every report
+// sent was taken.
+bool sendLeds(const ledimage::Image &image, bool store);
 
 } // namespace storedsettings
 

@@ -94,15 +94,6 @@ private slots:
         QCOMPARE(failed, (Report{0x02, 0x0B, 0x0D}));
 
         QCOMPARE(emu::log().size(), std::size_t{3});
-
-        // A get on its own puts the report id in front of whatever the buffer
-        // held before.
-        QCOMPARE(link.sendFeature(Report{0x02, 0x0B, 0x0D}), 20);
-        Report stale{0x55, 0x0B, 0x0D};
-        QCOMPARE(link.getFeature(stale), 20);
-        QCOMPARE(stale[0], std::uint8_t{0x02});
-        QCOMPARE(stale[1], std::uint8_t{0x0D});
-        QCOMPARE(protocol::textAt(stale, 2), QString::fromStdString(emu::wheels().front()->name()));
     }
 
     void concurrentUse()

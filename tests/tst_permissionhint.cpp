@@ -59,7 +59,7 @@ private slots:
         for (std::uint16_t id : {0x2009, 0x2008, 0x2007, 0x2006})
             wheels.push_back(emu::plug(emu::Model::Ralka, id));
         wheels[2]->unplug();
-        const std::optional<ListedWheel> found = findListedWheel();
+        const std::optional<listedwheel::Wheel> found = listedwheel::first();
         QVERIFY(found);
         QCOMPARE(found->productId, std::uint16_t(0x2008));
         QCOMPARE(found->path, pathOf(0x2008));

@@ -120,8 +120,8 @@ private slots:
         victim.close();
         QVERIFY(QFile::link(victim.fileName(), temp.filePath(QStringLiteral("nolk.firmware.bin"))));
 
-        const QString first = saveDownloadedImage(image);
-        const QString second = saveDownloadedImage(image);
+        const QString first = downloadedimage::save(image);
+        const QString second = downloadedimage::save(image);
         for (const QString &path : {first, second}) {
             QCOMPARE(QFileInfo(path).absolutePath(), QDir(temp.path()).canonicalPath());
             QVERIFY(path.endsWith(QLatin1String(".bin")));

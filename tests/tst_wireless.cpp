@@ -79,7 +79,7 @@ private slots:
         QFETCH(QString, line);
         protocol::Report answer{0x02, 0x0F, static_cast<std::uint8_t>(charge)};
         protocol::putU16(answer, 3, static_cast<std::uint16_t>(supply));
-        QCOMPARE(wireless::batteryLine(protocol::batteryAnswer(answer)), line);
+        QCOMPARE(batteryline::text(protocol::batteryAnswer(answer)), line);
     }
 
     // A failed get leaves the line and the radio line as they were; the next

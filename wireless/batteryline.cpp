@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
-namespace wireless {
+namespace batteryline {
 
-QString batteryLine(const protocol::BatteryState &state)
+QString text(const protocol::BatteryState &state)
 {
     const QString prefix = QCoreApplication::translate("MainWindow", "BATTERY STATUS: ");
     if (state.onUsb)
@@ -12,4 +12,4 @@ QString batteryLine(const protocol::BatteryState &state)
     return prefix + QString::number(state.charge) + QLatin1Char('%');
 }
 
-} // namespace wireless
+} // namespace batteryline

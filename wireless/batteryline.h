@@ -5,13 +5,13 @@
 
 #include <QString>
 
-namespace wireless {
+namespace batteryline {
 
 // The battery line for one reading of the wheel: its charge exactly as it
 // reports it (no clamping), or USB when the supply value says the cable
 // powers it.
-QString batteryLine(const protocol::BatteryState &state);
+QString text(const protocol::BatteryState &state);
 
-} // namespace wireless
+} // namespace batteryline
 
 #endif

@@ -37,7 +37,7 @@ void MainWindow::onBatScan()
     if (link.query(report) >= 0) {
         const protocol::BatteryState state = protocol::batteryAnswer(report);
         ui->lbBatStatus->show();
-        ui->lbBatStatus->setText(wireless::batteryLine(state));
+        ui->lbBatStatus->setText(batteryline::text(state));
         ui->lbBTStatus->setVisible(!state.onUsb);
     }
     batteryPause->start(delays::ms(delays::BatteryPauseMs));

@@ -13,11 +13,11 @@ int listWheels(Streams streams)
 {
     HidLink::init();
     HidLink &link = HidLink::instance();
-    const std::vector<ListedWheel> wheels = listedWheels();
+    const std::vector<listedwheel::Wheel> wheels = listedwheel::all();
     if (wheels.empty())
         return fail(streams, NoWheel, QStringLiteral("no wheel is connected"));
     int answered = 0;
-    for (const ListedWheel &wheel : wheels) {
+    for (const listedwheel::Wheel &wheel : wheels) {
         const QString id = QString::number(wheel.productId, 16);
         if (!link.openPath(wheel.path.toLocal8Bit())) {
             fail(streams, NoWheel,

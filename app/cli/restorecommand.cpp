@@ -34,7 +34,8 @@ QString store(int productId, const settingssnapshot::Document &document,
         return QStringLiteral("the encoder pulse width");
     if (document.clutchOn && !storedsettings::storeClutch(wanted.clutchOn))
         return QStringLiteral("the clutch state");
-    if (document.leds && wanted.leds != current.leds && !storedsettings::storeLeds(wanted.leds))
+    if (document.leds && wanted.leds != current.leds &&
+        !storedsettings::sendLeds(wanted.leds, true))
         return QStringLiteral("the LED colours");
     return QString();
 }

@@ -24,7 +24,7 @@ int WheelSession::open(cli::Streams streams)
             return cli::Success;
         }
     }
-    if (const std::optional<ListedWheel> listed = findListedWheel())
+    if (const std::optional<listedwheel::Wheel> listed = listedwheel::first())
         return cli::fail(streams, cli::NoWheel,
                          QStringLiteral("the wheel at %1 cannot be opened (no permission, or "
                                         "another program holds it)")

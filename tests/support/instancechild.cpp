@@ -6,6 +6,7 @@
 //   opens <n>                  hid_open calls it made
 // Exit code as main's: 1 when another copy runs.
 
+#include "app/alreadyrunning.h"
 #include "app/dialogs.h"
 #include "app/singleinstance.h"
 #include "emulator/wheelemulator.h"
@@ -26,7 +27,7 @@ int main(int argc, char *argv[])
     if (claimed)
         out << "claimed\n";
     else
-        SingleInstance::tellAlreadyRunning();
+        alreadyrunning::tell();
     for (const dialogs::ShownBox &box : dialogs::script::boxes())
         out << "box " << box.title << '|' << box.text << '\n';
     out << "opens " << emu::openAttempts().size() << '\n';

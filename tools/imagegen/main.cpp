@@ -1,8 +1,8 @@
 // Draws the program's pictures: nolkset_imagegen <app folder>
 // writes <app folder>/img/*.png and <app folder>/icon/nolkset.{png,ico}.
 
+#include "app/modellayout.h"
 #include "brandart.h"
-#include "device/modelprofile.h"
 #include "wheelcontrols.h"
 #include "wheelpicture.h"
 
@@ -70,9 +70,11 @@ int main(int argc, char *argv[])
         {drawLogoMark(48), icon + QStringLiteral("nolkset.png"), "png"},
         {drawLogoMark(48), icon + QStringLiteral("nolkset.ico"), "ico"},
     };
-    for (const ModelProfile &profile : modelProfiles()) {
-        const std::vector<WheelControl> controls = wheelControls(profile, *form.page1, *form.page2);
-        outputs.push_back({drawWheelPicture(profile, controls), img + profile.pictureFile, "png"});
+    for (const modelprofile::Profile &profile : modelprofile::profiles()) {
+        const modellayout::Layout &layout = modellayout::of(profile);
+        const std::vector<WheelControl> controls =
+            wheelControls(profile, layout, *form.page1, *form.page2);
+        outputs.push_back({drawWheelPicture(profile, controls), img + layout.pictureFile, "png"});
     }
     for (const Output &output : outputs) {
         if (!save(output.image, output.path, output.format))

@@ -1,6 +1,6 @@
 #include "wheelcontrols.h"
 
-#include "device/modelprofile.h"
+#include "app/modellayout.h"
 
 #include <QLineF>
 #include <QRegularExpression>
@@ -13,13 +13,14 @@ namespace {
 constexpr QPoint pictureOrigin(61, 9);
 constexpr QSize pictureShownSize(640, 365);
 
-QRect placedGeometry(const QWidget &widget, const std::vector<WidgetPosition> &positions)
+QRect placedGeometry(const QWidget &widget,
+                     const std::vector<modellayout::WidgetPosition> &positions)
 {
     QRect geometry = widget.geometry();
-    const auto placed =
-        std::find_if(positions.begin(), positions.end(), [&](const WidgetPosition &position) {
-            return position.objectName == widget.objectName();
-        });
+    const auto placed = std::find_if(positions.begin(), positions.end(),
+                                     [&](const modellayout::WidgetPosition &position) {
+                                         return position.objectName == widget.objectName();
+                                     });
     if (placed != positions.end())
         geometry.moveTopLeft(QPoint(placed->x, placed->y));
     return geometry;
@@ -50,7 +51,7 @@ WheelControl controlOf(const QString &indicator)
     qFatal("no control drawn for indicator %s", qPrintable(indicator));
 }
 
-bool shownByModel(const QString &name, const ModelProfile &profile)
+bool shownByModel(const QString &name, const modelprofile::Profile &profile)
 {
     // pbISW1 and pbISW2 are never lit; the extra shifters only where the
     // model offers them.
@@ -62,10 +63,10 @@ bool shownByModel(const QString &name, const ModelProfile &profile)
            name.startsWith(QLatin1String("pbSW"));
 }
 
-bool isLedButton(const QString &name, const ModelProfile &profile)
+bool isLedButton(const QString &name, const modellayout::Layout &layout)
 {
     if (name.startsWith(QLatin1String("pbT")))
-        return profile.ledDots == LedDotVisibility::Shown;
+        return layout.ledDots == modellayout::LedDotVisibility::Shown;
     return name.startsWith(QLatin1String("pbB")) || name.startsWith(QLatin1String("pbD"));
 }
 
@@ -103,8 +104,9 @@ qreal controlRadius(ControlKind kind)
     return 0;
 }
 
-std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidget &inputsPage,
-                                        const QWidget &ledPage)
+std::vector<WheelControl> wheelControls(const modelprofile::Profile &profile,
+                                        const modellayout::Layout &layout,
+                                        const QWidget &inputsPage, const QWidget &ledPage)
 {
     // A family's centre is the mean of its indicators' centres.
     struct Family
@@ -118,7 +120,7 @@ std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidg
     for (const QWidget *widget : indicators) {
         if (!shownByModel(widget->objectName(), profile))
             continue;
-        const QPointF centre = pictureCentre(placedGeometry(*widget, profile.inputPositions));
+        const QPointF centre = pictureCentre(placedGeometry(*widget, layout.inputPositions));
         const WheelControl control = controlOf(widget->objectName());
         auto family = std::find_if(families.begin(), families.end(), [&](const Family &known) {
             return known.control.name == control.name;
@@ -137,14 +139,14 @@ std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidg
 
     // Most LED buttons light a control that is already there; the others get
     // an LED of their own.
-    if (profile.ledPositions.empty())
+    if (layout.ledPositions.empty())
         return controls;
     const std::size_t inputControls = controls.size();
     const QList<QWidget *> ledButtons = childrenOf(ledPage);
     for (const QWidget *widget : ledButtons) {
-        if (!isLedButton(widget->objectName(), profile))
+        if (!isLedButton(widget->objectName(), layout))
             continue;
-        const QPointF centre = pictureCentre(placedGeometry(*widget, profile.ledPositions));
+        const QPointF centre = pictureCentre(placedGeometry(*widget, layout.ledPositions));
         const bool carried = std::any_of(
             controls.begin(), controls.begin() + static_cast<long>(inputControls),
             [&](const WheelControl &control) {

@@ -8,7 +8,12 @@
 #include <vector>
 
 class QWidget;
-struct ModelProfile;
+namespace modelprofile {
+struct Profile;
+}
+namespace modellayout {
+struct Layout;
+}
 
 enum class ControlKind {
     Button,
@@ -43,7 +48,8 @@ qreal controlRadius(ControlKind kind);
 // model can light on the INPUTS page and under every LED button of its LED
 // page, at the positions the profile gives (or the form's where the profile
 // leaves a widget in place).
-std::vector<WheelControl> wheelControls(const ModelProfile &profile, const QWidget &inputsPage,
-                                        const QWidget &ledPage);
+std::vector<WheelControl> wheelControls(const modelprofile::Profile &profile,
+                                        const modellayout::Layout &layout,
+                                        const QWidget &inputsPage, const QWidget &ledPage);
 
 #endif

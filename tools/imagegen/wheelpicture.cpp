@@ -164,7 +164,8 @@ void drawNameplate(QPainter &painter, QPointF centre, const QString &name)
 
 } // namespace
 
-QImage drawWheelPicture(const ModelProfile &profile, const std::vector<WheelControl> &controls)
+QImage drawWheelPicture(const modelprofile::Profile &profile,
+                        const std::vector<WheelControl> &controls)
 {
     const WheelShape shape = wheelShape(profile.modelName);
 

@@ -7,10 +7,13 @@
 
 #include <vector>
 
-struct ModelProfile;
+namespace modelprofile {
+struct Profile;
+}
 
 // The wheel of one model seen from the driver's seat, with every given
 // control drawn in place.
-QImage drawWheelPicture(const ModelProfile &profile, const std::vector<WheelControl> &controls);
+QImage drawWheelPicture(const modelprofile::Profile &profile,
+                        const std::vector<WheelControl> &controls);
 
 #endif
