@@ -262,6 +262,9 @@ void TestPaddles::paddlesPage_data()
     QTest::newRow("clutch answer 255, clutch on")
         << ralka + "answer 020c08ff00000000a1a2a3a4a5a6a7a8a9aaabac; click pbSaveP; "
                    "sent = 020b0c08 020c0801000000efa1a2a3a4a5a6a7a8a9aaabac; boxes = saved";
+    // Any answer meaning on is on: no write while the page says on too.
+    QTest::newRow("clutch answer -1 is on")
+        << ralka + "answer 020c08ffffffff; click pbSaveP; sent = 020b0c08; boxes = saved";
     QTest::newRow("clutch off stored")
         << ralka + "click cbClutch; sent = 020c08ff; click pbSaveP; sent = 020b0c08 "
                    "020c08ff000000ef; stored = 50 255";
@@ -306,6 +309,9 @@ void TestPaddles::paddlesPage_data()
         "plug DEMTA; connect; click %1; text %1 = PRESS AND HOLD %2 SHIFTER THEN "
         "CLICK ME; sent = 020c%3; taught %3 = 1 0; click %1; text %1 = CALIBRATE; "
         "sent = 020c%3ffffffffef; taught %3 = 0 1";
+    QTest::newRow("teach left") << teach.arg("pbBearLCa", "LEFT", "03");
+    QTest::newRow("teach right") << teach.arg("pbBearRCa", "RIGHT", "05");
+    QTest::newRow("teach extra left") << teach.arg("pbBearExLCa", "EXTRAL", "06");
     QTest::newRow("teach extra right") << teach.arg("pbBearExRCa", "EXTRAR", "07");
 }
 
