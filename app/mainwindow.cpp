@@ -1,7 +1,8 @@
 #include "app/mainwindow.h"
 
-#include "settings/settingsstore.h"
 #include "device/hidlink.h"
+#include "settings/settingskeys.h"
+#include "settings/settingsstore.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -89,7 +90,7 @@ MainWindow::MainWindow(QWidget *parent)
     showWaitingState();
     HidLink::init();
     QTimer::singleShot(0, this, &MainWindow::onInit);
-    adjustWhite = SettingsStore().value(SettingsStore::adjustWhiteKey(), true).toBool();
+    adjustWhite = SettingsStore().value(settingskeys::adjustWhite(), true).toBool();
 }
 
 MainWindow::~MainWindow()

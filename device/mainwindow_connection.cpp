@@ -6,6 +6,7 @@
 #include "device/protocol.h"
 #include "firmware/updateserver.h"
 #include "settings/ledimage.h"
+#include "settings/settingskeys.h"
 #include "settings/settingsstore.h"
 #include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
@@ -267,7 +268,7 @@ void MainWindow::applyModelProfile(const QString &name)
         }
         if (profile.extraShifterOption) {
             ui->cbShifter->setChecked(
-                SettingsStore().value(SettingsStore::extraShifterKey(), false).toBool());
+                SettingsStore().value(settingskeys::extraShifter(), false).toBool());
             ui->cbShifter->show();
         } else {
             ui->cbShifter->hide();

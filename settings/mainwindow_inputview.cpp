@@ -1,7 +1,8 @@
 #include "app/mainwindow.h"
 
-#include "settings/settingsstore.h"
 #include "settings/inputmap.h"
+#include "settings/settingskeys.h"
+#include "settings/settingsstore.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
@@ -115,26 +116,26 @@ void MainWindow::setEncoderBindState(int state)
 void MainWindow::saveEncoderBinding()
 {
     SettingsStore store;
-    store.setValue(SettingsStore::encoderKey(deviceName, 1), int{encoder1});
-    store.setValue(SettingsStore::encoderKey(deviceName, 2), int{encoder2});
+    store.setValue(settingskeys::encoder(deviceName, 1), int{encoder1});
+    store.setValue(settingskeys::encoder(deviceName, 2), int{encoder2});
     store.sync();
 }
 
 void MainWindow::clearEncoderBinding()
 {
     SettingsStore store;
-    store.remove(SettingsStore::encoderKey(deviceName, 1));
-    store.remove(SettingsStore::encoderKey(deviceName, 2));
+    store.remove(settingskeys::encoder(deviceName, 1));
+    store.remove(settingskeys::encoder(deviceName, 2));
     store.sync();
 }
 
 void MainWindow::loadEncoderBinding()
 {
     SettingsStore store;
-    encoder1 = static_cast<quint8>(
-        store.value(SettingsStore::encoderKey(deviceName, 1), 255).toUInt() & 0xFF);
-    encoder2 = static_cast<quint8>(
-        store.value(SettingsStore::encoderKey(deviceName, 2), 255).toUInt() & 0xFF);
+    encoder1 =
+        static_cast<quint8>(store.value(settingskeys::encoder(deviceName, 1), 255).toUInt() & 0xFF);
+    encoder2 =
+        static_cast<quint8>(store.value(settingskeys::encoder(deviceName, 2), 255).toUInt() & 0xFF);
     if (encoder1 != 255 && encoder2 != 255)
         setEncoderBindState(2);
 }

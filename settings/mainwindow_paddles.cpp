@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
+#include "settings/settingskeys.h"
 #include "settings/settingsstore.h"
 #include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
@@ -112,7 +113,7 @@ void MainWindow::onClutchStatus()
 void MainWindow::onShifterStatus()
 {
     SettingsStore store;
-    store.setValue(SettingsStore::extraShifterKey(), ui->cbShifter->isChecked());
+    store.setValue(settingskeys::extraShifter(), ui->cbShifter->isChecked());
     store.sync();
     updateShifterGroup();
 }
