@@ -6,12 +6,14 @@
 #include "device/modelprofile.h"
 #include "device/protocol.h"
 #include "firmware/updateserver.h"
+#include "settings/calibrationstore.h"
 #include "settings/ledimage.h"
 #include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
 #include <QPixmapCache>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -71,10 +73,16 @@ void MainWindow::onInit()
         return;
     }
     connected = true;
+    endUploadSearch();
     readAxisCalibration(3);
     ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
     readAxisCalibration(2);
     ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
+    // A kept calibration that never reached the wheel (the window closed
+    // without a save, or the save failed) goes out with the next save.
+    givenRanges.reset();
+    if (calibrationGiven(calibrationstore::AxisL) && calibrationGiven(calibrationstore::AxisR))
+        givenRanges = axisRanges();
     loadEncoderBinding();
     // Queued after every read, and skipped when a later search has dropped
     // this connection by the time they run.
@@ -105,6 +113,7 @@ void MainWindow::abandonConnection()
 void MainWindow::showWaitingState()
 {
     connected = false;
+    endUploadSearch();
     for (QWidget *child : ui->page1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (isInputIndicator(child->objectName()))
             child->hide();
@@ -169,7 +178,9 @@ bool MainWindow::readPulseWidth()
     const std::int32_t width = *answer;
     if (width >= 0)
         ui->hsTrigger->setValue(width);
-    ui->hsTrigger->setStatusTip(QString::number(ui->hsTrigger->value()));
+    // What the wheel holds counts as stored, not the slider's clamped value:
+    // a wheel at 500 gets the slider's 240 with the first save.
+    ui->hsTrigger->setStatusTip(QString::number(width));
     return true;
 }
 
@@ -184,12 +195,10 @@ bool MainWindow::readClutchState()
 
 bool MainWindow::readDeviceName()
 {
-    const auto answer = storedsettings::ask(protocol::query(protocol::item::DeviceName));
-    if (!answer)
-        return false;
-    const std::optional<QString> name = protocol::deviceNameAnswer(*answer);
+    // An answer without the name's echo is no name: the read failed.
+    const std::optional<QString> name = storedsettings::readName();
     if (!name)
-        return true;
+        return false;
     deviceName = *name;
     applyModelProfile(deviceName);
     ui->lbHead->setText(tr("NOLK CONTROLS ") + deviceName);
@@ -219,9 +228,11 @@ void MainWindow::applyModelProfile(const QString &name)
     for (QPushButton *button : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4})
         button->setEnabled(true);
 
+    bool known = false;
     for (const ModelProfile &profile : modelProfiles()) {
         if (!profile.matches(name))
             continue;
+        known = true;
         updateUrl = QStringLiteral("https://") + updateserver::host()
                     + QStringLiteral("/upgrade/") + profile.updateDirectory;
         if (ui->lbMain->styleSheet() != profile.mainStyleSheet) {
@@ -244,17 +255,29 @@ void MainWindow::applyModelProfile(const QString &name)
                     child->setVisible(visible);
             }
         }
-        if (profile.extraShifterOption) {
-            ui->cbShifter->setChecked(
-                SettingsStore().value(QStringLiteral("EXTRA_SHIFTER"), false).toBool());
-            ui->cbShifter->show();
-        } else {
-            ui->cbShifter->hide();
-            ui->cbShifter->setChecked(false);
+        {
+            // Only the user's own change of the box is stored: a model
+            // without extra shifters must not switch them off for a DEMTA.
+            const QSignalBlocker quiet(ui->cbShifter);
+            if (profile.extraShifterOption) {
+                ui->cbShifter->setChecked(
+                    SettingsStore().value(QStringLiteral("EXTRA_SHIFTER"), false).toBool());
+                ui->cbShifter->show();
+            } else {
+                ui->cbShifter->hide();
+                ui->cbShifter->setChecked(false);
+            }
         }
         updateShifterGroup();
         hasBattery = profile.hasBattery;
         hasBluetooth = profile.hasBluetooth;
+    }
+    if (!known) {
+        // Another model's firmware, battery query or radio line would be
+        // offered to a wheel nobody knows.
+        updateUrl.clear();
+        hasBattery = false;
+        hasBluetooth = false;
     }
 
     ui->lbBTStatus->setVisible(hasBluetooth);

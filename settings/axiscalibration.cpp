@@ -1,7 +1,23 @@
 #include "app/mainwindow.h"
 
+#include "app/dialogs.h"
+#include "app/settingsstore.h"
 #include "settings/calibrationstore.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
+
+namespace {
+
+// Kept beside the calibration, not in it: DirectInput reads the 12-byte
+// value. A calibration kept before this key existed counts as given.
+QString givenKey(int productId, int axis)
+{
+    return QStringLiteral("CALIBRATION_GIVEN_%1_%2")
+        .arg(productId & 0xFFFF, 4, 16, QLatin1Char('0'))
+        .arg(axis);
+}
+
+} // namespace
 
 void MainWindow::onCalibrateL(bool checked)
 {
@@ -20,7 +36,9 @@ void MainWindow::calibrateAxis(int axis, bool checked)
     QPushButton *button = left ? ui->pbCalL : ui->pbCalR;
     quint32 &minimum = left ? adcMinL : adcMinR;
     quint32 &maximum = left ? adcMaxL : adcMaxR;
+    calibrationstore::AxisRange &before = left ? rangeBeforeL : rangeBeforeR;
     if (checked) {
+        before = {minimum, maximum};
         bar->setRange(static_cast<int>(calibrationstore::Uncalibrated.minimum),
                       static_cast<int>(calibrationstore::Uncalibrated.maximum));
         button->setText(tr("SAVE"));
@@ -30,9 +48,24 @@ void MainWindow::calibrateAxis(int axis, bool checked)
         maximum = calibrationstore::Uncalibrated.minimum;
         return;
     }
-    bar->setRange(static_cast<int>(minimum), static_cast<int>(maximum));
     button->setText(tr("CALIBRATE"));
+    // A calibration without movement (a double click, a paddle never
+    // pressed) would replace a good one with an empty range.
+    const bool moved = maximum > minimum;
+    if (!moved) {
+        minimum = before.minimum;
+        maximum = before.maximum;
+    }
+    bar->setRange(static_cast<int>(minimum), static_cast<int>(maximum));
+    if (!moved) {
+        dialogs::information(
+            this, tr("Notify"),
+            tr("No paddle movement was recorded. The previous calibration is kept."));
+        return;
+    }
     writeAxisCalibration(axis);
+    givenRanges.reset();
+    setCalibrationGiven(axis, false);
 }
 
 // Nothing tells the user when the store cannot keep the value: the new range
@@ -56,4 +89,28 @@ void MainWindow::readAxisCalibration(int axis)
         adcMinL = range.minimum;
         adcMaxL = range.maximum;
     }
+}
+
+protocol::AxisRanges MainWindow::axisRanges() const
+{
+    const auto range = [](const QPushButton *button, quint32 minimum, quint32 maximum,
+                          const calibrationstore::AxisRange &before) {
+        return button->isChecked() && maximum <= minimum
+                   ? before
+                   : calibrationstore::AxisRange{minimum, maximum};
+    };
+    return storedsettings::axisRanges(range(ui->pbCalL, adcMinL, adcMaxL, rangeBeforeL),
+                                      range(ui->pbCalR, adcMinR, adcMaxR, rangeBeforeR));
+}
+
+bool MainWindow::calibrationGiven(int axis) const
+{
+    return SettingsStore().value(givenKey(productId, axis), true).toBool();
+}
+
+void MainWindow::setCalibrationGiven(int axis, bool given)
+{
+    SettingsStore store;
+    store.setValue(givenKey(productId, axis), given);
+    store.sync();
 }

@@ -17,9 +17,10 @@ int storedPaddleMode(const QString &text)
 }
 
 std::optional<protocol::Report> paddleWrite(std::uint8_t mode, int storedMode,
-                                            const protocol::AxisRanges &ranges)
+                                            const protocol::AxisRanges &ranges,
+                                            const std::optional<protocol::AxisRanges> &given)
 {
-    if (mode == storedMode)
+    if (mode == storedMode && given == ranges)
         return std::nullopt;
     return protocol::storedPaddleMode(mode, ranges);
 }

@@ -20,9 +20,11 @@ int paddleModeValue(bool left, bool right, int bitePoint);
 int storedPaddleMode(const QString &text);
 
 // The stored paddle report with the axis ranges, when the mode differs from
-// the stored one.
+// the stored one or the ranges from those the wheel was last given (nothing
+// given: the wheel has not had the ranges in use).
 std::optional<protocol::Report> paddleWrite(std::uint8_t mode, int storedMode,
-                                            const protocol::AxisRanges &ranges);
+                                            const protocol::AxisRanges &ranges,
+                                            const std::optional<protocol::AxisRanges> &given);
 
 // The stored clutch write, when the state the wheel answered differs from
 // the page's. It is made in the answer itself: bytes 8 to 19 go back to the

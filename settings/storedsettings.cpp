@@ -7,11 +7,12 @@
 
 namespace storedsettings {
 
-std::optional<protocol::Report> ask(protocol::Report request)
+std::optional<protocol::Report> ask(const protocol::Report &request)
 {
-    if (HidLink::instance().query(request) < 0)
+    protocol::Report answer = request;
+    if (HidLink::instance().query(answer) < 0 || !protocol::echoes(request, answer))
         return std::nullopt;
-    return request;
+    return answer;
 }
 
 std::optional<ledimage::Image> readLeds()
@@ -91,8 +92,7 @@ Reading readAll(int productId)
     if (!name)
         return {std::nullopt, QStringLiteral("the wheel's name")};
     if (name->isEmpty())
-        return {std::nullopt,
-                QStringLiteral("the wheel's name (the answer did not echo the query)")};
+        return {std::nullopt, QStringLiteral("the wheel's name (it gave none)")};
     settings.model = settingssnapshot::modelOf(*name);
     const std::optional<QString> version = readFirmwareVersion();
     if (!version)
@@ -108,9 +108,10 @@ bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges)
     return HidLink::instance().sendFeature(protocol::storedPaddleMode(mode, ranges)) >= 0;
 }
 
-Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges)
+Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges,
+                    const std::optional<protocol::AxisRanges> &given)
 {
-    const auto report = paddlesave::paddleWrite(mode, lastStored, ranges);
+    const auto report = paddlesave::paddleWrite(mode, lastStored, ranges, given);
     if (!report)
         return Save::Unchanged;
     return HidLink::instance().sendFeature(*report) < 0 ? Save::Failed : Save::Stored;
