@@ -3,7 +3,9 @@
 
 #include "app/permissionhint.h"
 #include "device/nolkevent.h"
+#include "device/protocol.h"
 #include "firmware/nolkupgrade.h"
+#include "settings/calibrationstore.h"
 #include "settings/storedsettings.h"
 
 #include <QBluetoothDeviceInfo>
@@ -11,6 +13,8 @@
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class QBluetoothDeviceDiscoveryAgent;
 class QNetworkAccessManager;
@@ -115,6 +119,13 @@ private:
     void readAxisCalibration(int axis);
     void writeAxisCalibration(int axis);
     void calibrateAxis(int axis, bool checked);
+    // The ranges a stored paddle report carries; an axis whose calibration
+    // has recorded nothing yet goes out with the range it had before.
+    protocol::AxisRanges axisRanges() const;
+    // Whether the wheel has been given the kept calibration of the axis with
+    // a stored paddle report, kept in the settings store per product id.
+    bool calibrationGiven(int axis) const;
+    void setCalibrationGiven(int axis, bool given);
 
     // LED colours: settings/mainwindow_ledcolours.cpp
     void setLedButtonColor(QAbstractButton *button, QColor &color);
@@ -124,6 +135,12 @@ private:
 
     // Manual update and flash clearing: firmware/mainwindow_manualupdate.cpp
     void resetUpgrade();
+    // An upload runs, or the search for the wheel after one is pending:
+    // nothing else may start an upload or touch its widgets.
+    bool uploadBusy() const;
+    // A search after an upload has connected the wheel or shown the waiting
+    // look: the update buttons take a press again.
+    void endUploadSearch();
     // Runs once the upload thread has ended, however it ended.
     void finishUpload();
     // Tells the user the window stays open while an upload runs: closing
@@ -150,6 +167,12 @@ private:
     quint32 adcMinR;
     quint32 adcMaxL;
     quint32 adcMaxR;
+    // The range each axis had when its calibration started.
+    calibrationstore::AxisRange rangeBeforeL{};
+    calibrationstore::AxisRange rangeBeforeR{};
+    // The axis ranges the wheel was last given with a stored paddle report;
+    // nothing when it has not been given those in use.
+    std::optional<protocol::AxisRanges> givenRanges;
     QString deviceName;
     QString updateUrl;
     int productId;
@@ -165,13 +188,17 @@ private:
     // close above all) must do nothing while it is false: the widgets may then
     // hold values the wheel never reported.
     bool connected;
-    // The one pending search while no wheel is connected.
+    // The one pending search: while no wheel is connected, and after an upload.
     QTimer retryTimer;
     QList<int> releasedInputs;
     // The image the online update downloaded, while it waits for or runs
     // through the upload; empty otherwise. Only this file is ever deleted:
     // a file the user picked is theirs, wherever it lies.
     QString downloadedFirmware;
+    // From the end of an upload until a search has connected the wheel again
+    // or shown the waiting look: the search that follows an upload would cut
+    // off one started meanwhile.
+    bool uploadAwaitsSearch = false;
     // Tells once per run of a wheel on the bus that no search could open.
     PermissionHint permissionHint;
     // The pending pause of the Bluetooth and of the battery loop.

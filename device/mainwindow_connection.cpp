@@ -5,6 +5,7 @@
 #include "device/hidlink.h"
 #include "device/protocol.h"
 #include "firmware/updateserver.h"
+#include "settings/calibrationstore.h"
 #include "settings/ledimage.h"
 #include "settings/settingskeys.h"
 #include "settings/settingsstore.h"
@@ -13,6 +14,7 @@
 
 #include <QDebug>
 #include <QPixmapCache>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -73,10 +75,16 @@ void MainWindow::onInit()
         }
     }
     connected = true;
+    endUploadSearch();
     readAxisCalibration(3);
     ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
     readAxisCalibration(2);
     ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
+    // A kept calibration that never reached the wheel (the window closed
+    // without a save, or the save failed) goes out with the next save.
+    givenRanges.reset();
+    if (calibrationGiven(calibrationstore::AxisL) && calibrationGiven(calibrationstore::AxisR))
+        givenRanges = axisRanges();
     loadEncoderBinding();
     // Queued after every read, and skipped when a later search has dropped
     // this connection by the time they run.
@@ -107,6 +115,7 @@ void MainWindow::abandonConnection()
 void MainWindow::showWaitingState()
 {
     connected = false;
+    endUploadSearch();
     for (QWidget *child : ui->page1->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
         if (isInputIndicator(child->objectName()))
             child->hide();
@@ -190,7 +199,9 @@ bool MainWindow::readPulseWidth()
     const std::int32_t width = *answer;
     if (width >= 0)
         ui->hsTrigger->setValue(width);
-    ui->hsTrigger->setStatusTip(QString::number(ui->hsTrigger->value()));
+    // What the wheel holds counts as stored, not the slider's clamped value:
+    // a wheel at 500 gets the slider's 240 with the first save.
+    ui->hsTrigger->setStatusTip(QString::number(width));
     return true;
 }
 
@@ -205,12 +216,10 @@ bool MainWindow::readClutchState()
 
 bool MainWindow::readDeviceName()
 {
+    // An answer without the name's echo is no name: the read failed.
     const std::optional<QString> name = storedsettings::readName();
     if (!name)
         return false;
-    // An answer without the query's echo names no model.
-    if (name->isEmpty())
-        return true;
     deviceName = *name;
     applyModelProfile(deviceName);
     ui->lbHead->setText(tr("NOLK CONTROLS ") + deviceName);
@@ -240,9 +249,11 @@ void MainWindow::applyModelProfile(const QString &name)
     for (QPushButton *button : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4})
         button->setEnabled(true);
 
+    bool known = false;
     for (const modelprofile::Profile &profile : modelprofile::profiles()) {
         if (!profile.matches(name))
             continue;
+        known = true;
         const modellayout::Layout &layout = modellayout::of(profile);
         updateUrl = QStringLiteral("https://") + updateserver::host()
                     + QStringLiteral("/upgrade/") + profile.updateDirectory;
@@ -266,17 +277,29 @@ void MainWindow::applyModelProfile(const QString &name)
                     child->setVisible(visible);
             }
         }
-        if (profile.extraShifterOption) {
-            ui->cbShifter->setChecked(
-                SettingsStore().value(settingskeys::extraShifter(), false).toBool());
-            ui->cbShifter->show();
-        } else {
-            ui->cbShifter->hide();
-            ui->cbShifter->setChecked(false);
+        {
+            // Only the user's own change of the box is stored: a model
+            // without extra shifters must not switch them off for a DEMTA.
+            const QSignalBlocker quiet(ui->cbShifter);
+            if (profile.extraShifterOption) {
+                ui->cbShifter->setChecked(
+                    SettingsStore().value(settingskeys::extraShifter(), false).toBool());
+                ui->cbShifter->show();
+            } else {
+                ui->cbShifter->hide();
+                ui->cbShifter->setChecked(false);
+            }
         }
         updateShifterGroup();
         hasBattery = profile.hasBattery;
         hasBluetooth = profile.hasBluetooth;
+    }
+    if (!known) {
+        // Another model's firmware, battery query or radio line would be
+        // offered to a wheel nobody knows.
+        updateUrl.clear();
+        hasBattery = false;
+        hasBluetooth = false;
     }
 
     ui->lbBTStatus->setVisible(hasBluetooth);

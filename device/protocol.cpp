@@ -195,6 +195,13 @@ std::uint8_t paddleModeAnswer(const Report &answer)
     return answer[2];
 }
 
+bool echoes(const Report &query, const Report &answer)
+{
+    if (answer[1] != query[2])
+        return false;
+    return query[2] != item::ParameterValue || answer[2] == query[3];
+}
+
 bool clutchOn(std::int32_t value)
 {
     return value == ClutchOnValue || value == -1;

@@ -82,6 +82,13 @@ struct AxisRanges
     std::uint32_t maxL = 0;
     std::uint32_t minR = 0;
     std::uint32_t minL = 0;
+
+    bool operator==(const AxisRanges &other) const
+    {
+        return maxR == other.maxR && maxL == other.maxL && minR == other.minR &&
+               minL == other.minL;
+    }
+    bool operator!=(const AxisRanges &other) const { return !(*this == other); }
 };
 
 enum class ClutchSide { None, Left, Right };
@@ -148,6 +155,11 @@ std::uint8_t encodePaddleMode(const PaddleMode &mode);
 // 202 to 255 read as no clutch paddle.
 PaddleMode decodePaddleMode(std::uint8_t value);
 std::uint8_t paddleModeAnswer(const Report &answer);
+
+// Whether an answer belongs to its query: byte 1 repeats the queried item
+// and, for a parameter's value, byte 2 the parameter. A stale or garbled
+// buffer that does not is no answer at all.
+bool echoes(const Report &query, const Report &answer);
 
 bool clutchOn(std::int32_t value);
 bool clutchAnswer(const Report &answer);

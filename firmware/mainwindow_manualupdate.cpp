@@ -5,9 +5,12 @@
 #include "device/hidlink.h"
 #include "device/protocol.h"
 #include "firmware/firmwarefile.h"
+#include "settings/calibrationstore.h"
 #include "ui_mainwindow.h"
 
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTimer>
 
 namespace {
@@ -31,9 +34,10 @@ void MainWindow::onShowPath()
 void MainWindow::onUpgrade()
 {
     const QString path = ui->lePath->text();
-    // One upload at a time, and its path stays as it started. A download
-    // that arrives meanwhile is not kept.
-    if (upgradeThread.isRunning()) {
+    // One upload at a time, and its path stays as it started; none starts
+    // before the search that follows the last one. A download that arrives
+    // meanwhile is not kept.
+    if (uploadBusy()) {
         if (!downloadedFirmware.isEmpty() && path == downloadedFirmware &&
             path != upgradeThread.path)
             removeDownload(downloadedFirmware);
@@ -55,18 +59,27 @@ void MainWindow::onUpgrade()
     ui->pbUpgrade->setEnabled(false);
     ui->pbAutoUpgrade->setEnabled(false);
     upgradeThread.start();
+    // A check or download under way would offer or hand over another image
+    // mid-upload: it ends here, and its end touches nothing.
+    if (networkAccess) {
+        for (QNetworkReply *reply : networkAccess->findChildren<QNetworkReply *>())
+            reply->abort();
+    }
 }
 
 void MainWindow::onProgress(int value)
 {
     if (value == 100 || value < 0) {
+        uploadAwaitsSearch = true;
         resetUpgrade();
         if (value == 100)
             dialogs::information(this, tr("Notify"), tr("Firmware updated successfully."));
         else
             dialogs::critical(this, tr("Error"), tr("Firmware update failed."));
         // The wheel restarts after an update; after a failure it may be gone.
-        QTimer::singleShot(delays::ms(delays::ReconnectMs), this, &MainWindow::onInit);
+        // The one pending search: a search that comes first (the wheel's
+        // loss seen by the reader) takes its place.
+        retryTimer.start(delays::ms(delays::ReconnectMs));
         return;
     }
     ui->lbUpgrade->setText(value > 96 ? tr("Writing ...") : tr("Uploading ..."));
@@ -78,10 +91,12 @@ void MainWindow::onProgress(int value)
 
 void MainWindow::finishUpload()
 {
-    // Also ends an upload that stopped without a word (the wheel was gone
-    // before it began).
-    resetUpgrade();
-    ui->pbUpgrade->setEnabled(true);
+    // An upload that stopped without a word (the wheel was gone before it
+    // began, the file could not be read) is followed by no search.
+    if (!uploadAwaitsSearch) {
+        resetUpgrade();
+        ui->pbUpgrade->setEnabled(true);
+    }
     if (!downloadedFirmware.isEmpty() && upgradeThread.path == downloadedFirmware)
         removeDownload(downloadedFirmware);
 }
@@ -95,9 +110,23 @@ bool MainWindow::keepOpenForUpload()
     return true;
 }
 
+bool MainWindow::uploadBusy() const
+{
+    return upgradeThread.isRunning() || uploadAwaitsSearch;
+}
+
+void MainWindow::endUploadSearch()
+{
+    if (!uploadAwaitsSearch)
+        return;
+    uploadAwaitsSearch = false;
+    ui->pbUpgrade->setEnabled(true);
+    resetUpgrade();
+}
+
 void MainWindow::resetUpgrade()
 {
-    ui->pbAutoUpgrade->setEnabled(true);
+    ui->pbAutoUpgrade->setEnabled(!uploadBusy());
     ui->pbAutoUpgrade->setText(tr("Check Update"));
     ui->pgUpgrade->setValue(0);
     ui->lbCurMd5->hide();
@@ -118,5 +147,12 @@ void MainWindow::onClearFlash()
         dialogs::critical(this, tr("Error"), tr("Flash data has not been cleared."));
         return;
     }
+    // The wheel is back at its defaults: the pages show them, and the next
+    // save sends what differs from them, the axis ranges included.
+    givenRanges.reset();
+    setCalibrationGiven(calibrationstore::AxisL, false);
+    setCalibrationGiven(calibrationstore::AxisR, false);
+    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState())
+        abandonConnection();
     dialogs::information(this, tr("Notify"), tr("Flash data has been cleared."));
 }

@@ -38,6 +38,13 @@ QNetworkAccessManager &MainWindow::network()
 
 void MainWindow::onAutoUpgrade()
 {
+    // A wheel of no known model has no update directory: no other model's
+    // image is offered to it.
+    if (updateUrl.isEmpty()) {
+        dialogs::information(this, tr("Update"), tr("No valid device."));
+        resetUpgrade();
+        return;
+    }
     QNetworkReply *reply =
         network().get(updateserver::request(updateUrl + QStringLiteral("version.json")));
     limitBody(reply, updatecheck::MaxDocumentBytes);
@@ -52,6 +59,9 @@ void MainWindow::onUpgradeReady()
     if (!reply)
         return;
     reply->deleteLater();
+    // A check that ends while an upload runs leaves its widgets alone.
+    if (uploadBusy())
+        return;
     // An error page is no version document, whatever its body holds.
     const QByteArray body =
         reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
@@ -92,7 +102,7 @@ void MainWindow::onNetUpgrade()
 {
     // One image at a time: a press while an image is on its way or being
     // written would hand a second file to an upload that cannot take it.
-    if (upgradeThread.isRunning())
+    if (uploadBusy())
         return;
     for (const QNetworkReply *running : network().findChildren<QNetworkReply *>()) {
         if (running->property(ImageReply).toBool() && !running->isFinished())
@@ -118,7 +128,7 @@ void MainWindow::onNetProgress(qint64 received, qint64 total)
     // A reply stopped for its size has already reset the page from inside
     // this same progress report; it must not fill the bar again.
     const auto *reply = qobject_cast<const QNetworkReply *>(sender());
-    if (total <= 0 || (reply && reply->error() != QNetworkReply::NoError))
+    if (total <= 0 || (reply && reply->error() != QNetworkReply::NoError) || uploadBusy())
         return;
     ui->pgUpgrade->setValue(static_cast<int>(received * 100 / total));
 }
@@ -129,6 +139,9 @@ void MainWindow::onNetUpgradeReady()
     if (!reply)
         return;
     reply->deleteLater();
+    // A download that ends while an upload runs is not kept.
+    if (uploadBusy())
+        return;
     const QByteArray image =
         reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     if (reply->error() != QNetworkReply::NoError || image.size() > updatecheck::MaxImageBytes ||

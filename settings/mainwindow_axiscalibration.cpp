@@ -1,6 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "app/dialogs.h"
 #include "settings/calibrationstore.h"
+#include "settings/settingskeys.h"
+#include "settings/settingsstore.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
 void MainWindow::onCalibrateL(bool checked)
@@ -20,7 +24,9 @@ void MainWindow::calibrateAxis(int axis, bool checked)
     QPushButton *button = left ? ui->pbCalL : ui->pbCalR;
     quint32 &minimum = left ? adcMinL : adcMinR;
     quint32 &maximum = left ? adcMaxL : adcMaxR;
+    calibrationstore::AxisRange &before = left ? rangeBeforeL : rangeBeforeR;
     if (checked) {
+        before = {minimum, maximum};
         bar->setRange(static_cast<int>(calibrationstore::Uncalibrated.minimum),
                       static_cast<int>(calibrationstore::Uncalibrated.maximum));
         button->setText(tr("SAVE"));
@@ -30,9 +36,24 @@ void MainWindow::calibrateAxis(int axis, bool checked)
         maximum = calibrationstore::Uncalibrated.minimum;
         return;
     }
-    bar->setRange(static_cast<int>(minimum), static_cast<int>(maximum));
     button->setText(tr("CALIBRATE"));
+    // A calibration without movement (a double click, a paddle never
+    // pressed) would replace a good one with an empty range.
+    const bool moved = maximum > minimum;
+    if (!moved) {
+        minimum = before.minimum;
+        maximum = before.maximum;
+    }
+    bar->setRange(static_cast<int>(minimum), static_cast<int>(maximum));
+    if (!moved) {
+        dialogs::information(
+            this, tr("Notify"),
+            tr("No paddle movement was recorded. The previous calibration is kept."));
+        return;
+    }
     writeAxisCalibration(axis);
+    givenRanges.reset();
+    setCalibrationGiven(axis, false);
 }
 
 // Nothing tells the user when the store cannot keep the value: the new range
@@ -56,4 +77,28 @@ void MainWindow::readAxisCalibration(int axis)
         adcMinL = range.minimum;
         adcMaxL = range.maximum;
     }
+}
+
+protocol::AxisRanges MainWindow::axisRanges() const
+{
+    const auto range = [](const QPushButton *button, quint32 minimum, quint32 maximum,
+                          const calibrationstore::AxisRange &before) {
+        return button->isChecked() && maximum <= minimum
+                   ? before
+                   : calibrationstore::AxisRange{minimum, maximum};
+    };
+    return storedsettings::axisRanges(range(ui->pbCalL, adcMinL, adcMaxL, rangeBeforeL),
+                                      range(ui->pbCalR, adcMinR, adcMaxR, rangeBeforeR));
+}
+
+bool MainWindow::calibrationGiven(int axis) const
+{
+    return SettingsStore().value(settingskeys::calibrationGiven(productId, axis), true).toBool();
+}
+
+void MainWindow::setCalibrationGiven(int axis, bool given)
+{
+    SettingsStore store;
+    store.setValue(settingskeys::calibrationGiven(productId, axis), given);
+    store.sync();
 }

@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
+#include "settings/calibrationstore.h"
 #include "settings/settingskeys.h"
 #include "settings/settingsstore.h"
 #include "settings/storedsettings.h"
@@ -38,16 +39,19 @@ void MainWindow::onSavePageP()
 
     bool saved = true;
     const auto mode = static_cast<std::uint8_t>(paddleModeValue());
-    const protocol::AxisRanges ranges{adcMaxR, adcMaxL, adcMinR, adcMinL};
+    const protocol::AxisRanges ranges = axisRanges();
     const int storedMode = storedsettings::storedPaddleMode(ui->hsBite->statusTip());
-    switch (storedsettings::savePaddleMode(mode, storedMode, ranges)) {
+    switch (storedsettings::savePaddleMode(mode, storedMode, ranges, givenRanges)) {
     case storedsettings::Save::Failed:
-        // Only a mode the wheel took counts as stored: after a failed write
-        // the next save sends it again.
+        // Only a mode and ranges the wheel took count as stored: after a
+        // failed write the next save sends them again.
         saved = false;
         break;
     case storedsettings::Save::Stored:
         ui->hsBite->setStatusTip(QString::number(mode));
+        givenRanges = ranges;
+        setCalibrationGiven(calibrationstore::AxisL, true);
+        setCalibrationGiven(calibrationstore::AxisR, true);
         break;
     case storedsettings::Save::Unchanged:
         break;

@@ -5,11 +5,12 @@
 
 namespace storedsettings {
 
-std::optional<protocol::Report> ask(protocol::Report request)
+std::optional<protocol::Report> ask(const protocol::Report &request)
 {
-    if (HidLink::instance().query(request) < 0)
+    protocol::Report answer = request;
+    if (HidLink::instance().query(answer) < 0 || !protocol::echoes(request, answer))
         return std::nullopt;
-    return request;
+    return answer;
 }
 
 std::optional<ledimage::Image> readLeds()
@@ -101,7 +102,7 @@ std::optional<QString> readInto(Read read, settingssnapshot::Settings &settings)
         if (!name)
             return QStringLiteral("the wheel's name");
         if (name->isEmpty())
-            return QStringLiteral("the wheel's name (the answer did not echo the query)");
+            return QStringLiteral("the wheel's name (it gave none)");
         settings.model = settingssnapshot::modelOf(*name);
         return std::nullopt;
     }
@@ -144,9 +145,10 @@ int storedPaddleMode(const QString &text)
 }
 
 std::optional<protocol::Report> paddleWrite(std::uint8_t mode, int storedMode,
-                                            const protocol::AxisRanges &ranges)
+                                            const protocol::AxisRanges &ranges,
+                                            const std::optional<protocol::AxisRanges> &given)
 {
-    if (mode == storedMode)
+    if (mode == storedMode && given == ranges)
         return std::nullopt;
     return protocol::storedPaddleMode(mode, ranges);
 }
@@ -164,9 +166,10 @@ bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges)
     return HidLink::instance().sendFeature(protocol::storedPaddleMode(mode, ranges)) >= 0;
 }
 
-Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges)
+Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges,
+                    const std::optional<protocol::AxisRanges> &given)
 {
-    const auto report = paddleWrite(mode, lastStored, ranges);
+    const auto report = paddleWrite(mode, lastStored, ranges, given);
     if (!report)
         return Save::Unchanged;
     return HidLink::instance().sendFeature(*report) < 0 ? Save::Failed : Save::Stored;

@@ -19,16 +19,16 @@
 namespace storedsettings {
 
 // Sends a query and returns its answer; nothing when the wheel did not take
-// the query or gave no answer, so a wheel lost halfway through leaves the
-// caller's values alone instead of decoding the request bytes.
-std::optional<protocol::Report> ask(protocol::Report request);
+// the query, gave no answer or an answer that does not echo the query, so a
+// wheel lost halfway through or a stale buffer leaves the caller's values
+// alone instead of being decoded as one.
+std::optional<protocol::Report> ask(const protocol::Report &request);
 
 std::optional<ledimage::Image> readLeds();
 std::optional<std::uint8_t> readPaddleMode();
 // As the wheel answers it; a negative answer means it has no usable value.
 std::optional<std::int32_t> readPulseWidth();
 std::optional<bool> readClutch();
-// Empty when the answer does not echo the name query.
 std::optional<QString> readName();
 // With the echoed item code (a TAB) in front, as the wheel answers it.
 std::optional<QString> readFirmwareVersion();
@@ -62,9 +62,11 @@ int paddleModeValue(bool left, bool right, int bitePoint);
 int storedPaddleMode(const QString &text);
 
 // The stored paddle report with the axis ranges, when the mode differs from
-// the stored one.
+// the stored one or the ranges from those the wheel was last given (nothing
+// given: the wheel has not had the ranges in use).
 std::optional<protocol::Report> paddleWrite(std::uint8_t mode, int storedMode,
-                                            const protocol::AxisRanges &ranges);
+                                            const protocol::AxisRanges &ranges,
+                                            const std::optional<protocol::AxisRanges> &given);
 
 // The stored clutch write, when the state the wheel answered differs from
 // the page's. It is made in the answer itself: bytes 8 to 19 go back to the
@@ -73,8 +75,10 @@ std::optional<protocol::Report> clutchWrite(protocol::Report answer, bool clutch
 
 // The stored paddle report; it also carries the axis ranges.
 bool storePaddleMode(std::uint8_t mode, const protocol::AxisRanges &ranges);
-// The same, only when the mode differs from the one last stored.
-Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges);
+// The same, only when the mode differs from the one last stored or the
+// ranges from those the wheel was last given.
+Save savePaddleMode(std::uint8_t mode, int lastStored, const protocol::AxisRanges &ranges,
+                    const std::optional<protocol::AxisRanges> &given);
 protocol::AxisRanges axisRanges(const calibrationstore::AxisRange &left,
                                 const calibrationstore::AxisRange &right);
 

@@ -280,7 +280,7 @@ void TestCommandLine::wheelCommands_data()
     row("show the model in a longer name", "--show", {}, "name NOLK RALKA WHEEL", 0,
         "Model:                RALKA\n");
     row("backup of a name without its echo", "--backup", {}, "answer 13 0 020e52414c4b41", 4,
-        "the wheel's name (the answer did not echo the query); nothing was saved\n");
+        "the query for the wheel's name; nothing was saved\n");
     row("show without a wheel", "--show", {}, "unplugged", 1, "no wheel is connected\n");
     row("backup without a wheel", "--backup", {}, "unplugged", 1, "no wheel is connected\n");
     row("restore without a wheel", restore, pulse, "unplugged", 1, "no wheel is connected\n");

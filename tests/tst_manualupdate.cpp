@@ -1,15 +1,20 @@
+#include "device/delays.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
 #include "support/findwidget.h"
 #include "support/firmwareimage.h"
 #include "support/testenv.h"
+#include "support/transfers.h"
 #include "support/windowlook.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QElapsedTimer>
 #include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +69,40 @@ void upload(QWidget &window, const QString &path)
     child<QPushButton>(window, "pbUpgrade")->click();
 }
 
+int nameQueries()
+{
+    int queries = 0;
+    for (const emu::LogEntry &entry : emu::log())
+        queries += entry.kind == emu::Transfer::SendFeature && entry.bytes[1] == 0x0B &&
+                   entry.bytes[2] == 0x0D;
+    return queries;
+}
+
+// The paddle mode (stored), the pulse width (stored) and the first LED
+// button's colour the pages show, and what "Save Setting" of the PADDLES
+// page then sends, trailing zeros left out.
+QString pagesAndSave(QWidget &window)
+{
+    const auto *bite = child<QSlider>(window, "hsBite");
+    const auto *pulse = child<QSlider>(window, "hsTrigger");
+    const QString style = child<QPushButton>(window, "pbB1")->styleSheet();
+    const qsizetype colour = style.indexOf(QLatin1String("rgb("));
+    QString shown = QStringLiteral("%1 (%2) %3 (%4) %5;")
+                        .arg(bite->value())
+                        .arg(bite->statusTip())
+                        .arg(pulse->value())
+                        .arg(pulse->statusTip())
+                        .arg(style.mid(colour, style.indexOf(QLatin1Char(')'), colour) - colour + 1));
+    emu::clearLog();
+    child<QPushButton>(window, "pbSaveP")->click();
+    for (QByteArray sent : sentReports()) {
+        while (sent.endsWith(" 00"))
+            sent.chop(3);
+        shown += ' ' + QString::fromLatin1(sent.replace(' ', ""));
+    }
+    return shown;
+}
+
 int successfulEnds()
 {
     int ends = 0;
@@ -87,6 +126,7 @@ private slots:
     void pathChecks();
     void updateRunsThroughItsStates();
     void unpluggedUpdate();
+    void failedUploadWaitsForSearch();
     void closeWaitsForUpload();
     void clearFlash_data();
     void clearFlash();
@@ -111,6 +151,7 @@ void TestManualUpdate::init()
 void TestManualUpdate::cleanup()
 {
     QCOMPARE(emu::misuseCount(), 0);
+    delays::setTestDivisor(20);
     emu::reset();
     dialogs::script::reset();
     testenv::clearSettings();
@@ -171,11 +212,11 @@ void TestManualUpdate::updateRunsThroughItsStates()
     QStringList expected;
     for (int value = 1; value <= 95; ++value)
         expected << QStringLiteral("%1 Uploading ... 0 0").arg(value);
-    // Reset before the success box; the manual button comes back as the
-    // thread ends.
+    // Reset before the success box; both buttons come back once the wheel
+    // has been looked for again.
     for (int value = 97; value <= 99; ++value)
         expected << QStringLiteral("%1 Writing ... 0 0").arg(value);
-    expected << "0 Writing ... 0 1";
+    expected << "0 Writing ... 0 0";
     QCOMPARE(page.states, expected);
     QTRY_VERIFY(idle(window));
 
@@ -215,6 +256,41 @@ void TestManualUpdate::unpluggedUpdate()
     QCOMPARE(boxes(), failed);
 }
 
+// The search for the wheel that follows a failed upload would cut off an
+// upload started before it: until it has read the wheel again, neither
+// update button takes a press.
+void TestManualUpdate::failedUploadWaitsForSearch()
+{
+    // The search 1.5 s after the end.
+    delays::setTestDivisor(2);
+    emu::plug(Model::Ralka);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    emu::setLatency(emu::Transfer::SendFeature, 500us);
+    upload(window, file(QStringLiteral("first.bin"), 16384));
+    QTRY_VERIFY(firmwareimage::imageReports().size() >= 10);
+    emu::failNext(emu::Transfer::SendFeature, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes(), QStringList{"Error|Firmware update failed."}, 10000);
+    emu::setLatency(emu::Transfer::SendFeature, 0us);
+    emu::clearLog();
+
+    const QString second = file(QStringLiteral("second.bin"), 32);
+    QElapsedTimer waited;
+    waited.start();
+    while (nameQueries() == 0 && waited.elapsed() < 10000) {
+        QVERIFY(!child<QPushButton>(window, "pbUpgrade")->isEnabled());
+        QVERIFY(!child<QPushButton>(window, "pbAutoUpgrade")->isEnabled());
+        upload(window, second);
+        QTest::qWait(20);
+    }
+    QCOMPARE(nameQueries(), 1);
+    QTRY_VERIFY(idle(window));
+    QVERIFY(firmwareimage::imageReports().empty());
+    upload(window, second);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().last(), QStringLiteral("Notify|Firmware updated successfully."),
+                              10000);
+}
+
 // A window destroyed during an upload waits for the whole image.
 void TestManualUpdate::closeWaitsForUpload()
 {
@@ -230,27 +306,40 @@ void TestManualUpdate::closeWaitsForUpload()
     QCOMPARE(wheel->imagesRejected(), 0);
 }
 
+// A wheel whose flash was cleared is read again: the pages show its
+// defaults, and the next save sends what differs from them, the axis ranges
+// included. A failed read drops the connection as at connection.
 void TestManualUpdate::clearFlash_data()
 {
     QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::addColumn<bool>("sendFails");
+    QTest::addColumn<QString>("fault"); // the transfer that fails
     QTest::addColumn<QString>("result");
-    QTest::newRow("yes") << QMessageBox::Yes << false << "Notify|Flash data has been cleared.";
-    QTest::newRow("no") << QMessageBox::No << false << QString();
+    QTest::addColumn<QString>("shown");
+    const QString cleared = "Notify|Flash data has been cleared.";
+    const QString defaults = "50 (50) 100 (100) rgb(255,255,255); 020a32ef0000100010 020b0c08";
+    const QString kept = "49 (150) 180 (180) rgb(255,0,0); 020b0c08";
+    QTest::newRow("yes") << QMessageBox::Yes << QString() << cleared << defaults;
+    QTest::newRow("no") << QMessageBox::No << QString() << QString() << kept;
     QTest::newRow("yes, the send fails")
-        << QMessageBox::Yes << true << "Error|Flash data has not been cleared.";
+        << QMessageBox::Yes << "send" << "Error|Flash data has not been cleared." << kept;
+    QTest::newRow("yes, reading back fails") << QMessageBox::Yes << "get" << cleared << defaults;
 }
 
 void TestManualUpdate::clearFlash()
 {
     QFETCH(QMessageBox::StandardButton, answer);
-    QFETCH(bool, sendFails);
+    QFETCH(QString, fault);
     QFETCH(QString, result);
     auto wheel = emu::plug(Model::Demta);
+    emu::Settings stored;
+    stored.paddleMode = 150;
+    stored.pulseWidth = 180;
+    wheel->setStored(stored);
+    wheel->setStoredLeds({0x0F});
     MainWindow window;
     QTRY_VERIFY(windowlook::isConnected(window));
-    if (sendFails)
-        emu::failNext(emu::Transfer::SendFeature, 1);
+    if (!fault.isEmpty())
+        emu::failNext(fault == "send" ? emu::Transfer::SendFeature : emu::Transfer::GetFeature, 1);
     dialogs::script::queueButton(answer);
     child<QPushButton>(window, "pbClearFlash")->click();
 
@@ -261,6 +350,9 @@ void TestManualUpdate::clearFlash()
     QCOMPARE(boxes(), expected);
     QCOMPARE(dialogs::script::boxes()[0].buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(wheel->flashClears(), result.startsWith("Notify") ? 1 : 0);
+    QCOMPARE(HidLink::instance().isOpen(), fault != "get");
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QTEST(pagesAndSave(window), "shown");
 }
 
 QTEST_MAIN(TestManualUpdate)

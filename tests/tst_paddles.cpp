@@ -96,6 +96,7 @@ private:
             emu::Settings stored = wheel->stored();
             stored.paddleMode = static_cast<std::uint8_t>(w[1].toInt());
             stored.clutch = w[2].toInt();
+            stored.pulseWidth = w.value(3, "100").toInt();
             wheel->setStored(stored);
         } else if (a == "set") {
             QSettings("Nolk Controls", "NolkSet").setValue(w[1], w[2]);
@@ -280,6 +281,10 @@ void TestPaddles::paddlesPage_data()
     QTest::newRow("failed clutch query")
         << ralka + "click cbClutch; fail get next 1; click pbSaveP; sent = 020c08ff 020b0c08; "
                    "boxes = failed; stored = 50 1";
+    // An answer for another parameter is no clutch state, though it reads as on.
+    QTest::newRow("clutch answer without its echo")
+        << ralka + "click cbClutch; answer 020c0401; click pbSaveP; sent = 020c08ff 020b0c08; "
+                   "boxes = failed; stored = 50 1";
 
     QTest::newRow("close stores silently") << ralka + "bite 70; close; boxes = ; stored = 70 1";
     // The connection reads four LED blocks, then the paddle mode, the pulse
@@ -293,12 +298,14 @@ void TestPaddles::paddlesPage_data()
                "click cbClutch; sent = 020c08ff; checked cbShifter = true; hidden groupBox = true; "
                "hidden pgAdcL = true; hidden pbCalR = true; click cbClutch; sent = 020c0801; "
                "checked cbShifter = true; hidden groupBox = false; hidden pgAdcR = false";
-    // RALKA offers no extra shifters: after a DEMTA they are off, and stored so.
-    QTest::newRow("RALKA after DEMTA")
-        << demta.arg("true", "1") +
-               "checked cbShifter = true; checked cbClutch = true; height gpBear = 191; unplug; "
-               "plug RALKA; connect; checked cbShifter = false; hidden cbShifter = true; height "
-               "gpBear = 111; setting EXTRA_SHIFTER = false";
+    // RALKA offers no extra shifters: they are off while it is connected, and
+    // the DEMTA owner's choice is kept for the DEMTA.
+    QTest::newRow("RALKA before and after DEMTA")
+        << "set EXTRA_SHIFTER true; plug RALKA; connect; checked cbShifter = false; hidden "
+           "cbShifter = true; height gpBear = 111; setting EXTRA_SHIFTER = true; unplug; plug "
+           "DEMTA; connect; checked cbShifter = true; checked cbClutch = true; height gpBear = "
+           "191; unplug; plug RALKA; connect; checked cbShifter = false; height gpBear = 111; "
+           "setting EXTRA_SHIFTER = true";
     QTest::newRow("shifters flip, clutch stays")
         << demta.arg("false", "255") +
                "click cbShifter; sent = ; checked cbClutch = false; height gpBear = 191; setting "
@@ -347,16 +354,29 @@ void TestPaddles::inputsView_data()
         "020b0c08";
     QTest::newRow("left calibrating") << calibrate.arg("click pbCalL; ", "c4093c0fdc052c01");
     QTest::newRow("right calibrating") << calibrate.arg("click pbCalR; ", "a00fb80b6400e803");
-    // Without input reports the extremes stay where the start put them; the
-    // end stores them all the same under the wheel's product id, sends
-    // nothing, and the next start reads them back.
+    // A calibration alone goes out with the unchanged mode, once the wheel
+    // takes it; one never saved goes out with the next start's first save.
+    const QString moved = "plug RALKA; connect; click pbCal%1; axes 100 3900; axes 4000 300; "
+                          "input; click pbCal%1; range pgAdc%1 = %2; ";
+    const QString left = moved.arg("L", "300-3900");
+    QTest::newRow("calibration alone saved")
+        << left + "fail send next 1; click pbSaveP; sent = 020b0c08; click pbSaveP; sent = "
+                  "020a32ef0000103c0f00002c01 020b0c08; click pbSaveP; sent = 020b0c08; boxes = "
+                  "failed saved saved; quit; connect; click pbSaveP; sent = 020b0c08";
+    QTest::newRow("calibration saved at the next start")
+        << moved.arg("R", "100-4000") + "quit; connect; range pgAdcR = 100-4000; close; sent = "
+                                       "020a32ef00a00f001064 020b0c08";
+    // A calibration that saw one value or none keeps the previous one: the
+    // range, the kept value and what the wheel was given.
     const QString still =
-        "plug SOVIN 2008; connect; click pbCal%1; text pbCal%1 = SAVE; range pgAdc%1 = 0-4096; "
-        "click pbCal%1; text pbCal%1 = CALIBRATE; range pgAdc%1 = 4096-4096; sent = ; "
-        "calibration 2008 %2 = 001000000008000000000000; quit; connect; "
-        "range pgAdc%1 = 4096-4096; range pgAdc%3 = 0-4096";
-    QTest::newRow("left, no reports") << still.arg("L", "3", "R");
-    QTest::newRow("right, no reports") << still.arg("R", "2", "L");
+        "calibration 2008 3 e8030000d0070000b80b0000; plug SOVIN 2008; connect; click pbCal%1; "
+        "text pbCal%1 = SAVE; range pgAdc%1 = 0-4096; %2click pbCal%1; text pbCal%1 = "
+        "CALIBRATE; range pgAdc%1 = %3; boxes = 1Notify: No paddle movement was recorded. The "
+        "previous calibration is kept.; click pbSaveP; sent = 020b0c08; calibration 2008 %4 = "
+        "%5; quit; connect; range pgAdc%1 = %3";
+    QTest::newRow("left, one value")
+        << still.arg("L", "input; ", "1000-3000", "3", "e8030000d0070000b80b0000");
+    QTest::newRow("right, no reports") << still.arg("R", "", "0-4096", "2", "");
 
     // The slider's release sends the width live, leaving what the wheel keeps;
     // of two saves in a row only the first stores a new width, unless it failed.
@@ -369,6 +389,11 @@ void TestPaddles::inputsView_data()
     QTest::newRow("pulse width unchanged") << pulse.arg("100", "64", "", "", "saved saved");
     QTest::newRow("pulse width write retried")
         << pulse.arg("240", "f0", "fail send next 1; ", "020c04f0000000ef", "failed saved");
+    // What the wheel holds counts as stored, not the slider's clamped value.
+    const QString held = "plug DEMTA; stored 50 1 %1; connect; value hsTrigger = %2; statusTip "
+                         "hsTrigger = %1; click pbSaveEnc; sent = 020c04%3";
+    QTest::newRow("pulse width 500 held") << held.arg("500", "240", "f0000000ef");
+    QTest::newRow("pulse width -1 held") << held.arg("-1", "100", "64000000ef");
 
     const QString wait =
         "plug RALKA; connect; click pbEncoder; click pbEncoder; checked pbEncoder = "

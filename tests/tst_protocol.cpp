@@ -151,6 +151,15 @@ private slots:
         };
         row("battery 4299", battery("020F50CB10"), "80% 4299 battery");
         row("battery 4300", battery("020F50CC10"), "80% 4300 usb");
+
+        const auto echo = [](const QByteArray &query, const QByteArray &answer) {
+            return QString::fromLatin1(echoes(report(query), report(answer)) ? "echoed" : "no");
+        };
+        row("echo LED block 3", echo("020B03", "0203"), "echoed");
+        row("echo of another block", echo("020B02", "0203"), "no");
+        row("echo of the parameter", echo("020B0C08", "020C0801"), "echoed");
+        row("echo of another parameter", echo("020B0C08", "020C0401"), "no");
+        row("request left in the buffer", echo("020B0F", "020B0F"), "no");
     }
 
     void answers()

@@ -82,8 +82,9 @@ private slots:
         QCOMPARE(batteryline::text(protocol::batteryAnswer(answer)), line);
     }
 
-    // A failed get leaves the line and the radio line as they were; the next
-    // poll reads USB from 4300 and hides the radio line itself.
+    // A failed get, or an answer to another query, leaves the line and the
+    // radio line as they were; the next poll reads USB from 4300 and hides
+    // the radio line itself.
     void batteryPoll()
     {
         auto wheel = emu::plug(Model::Ralka);
@@ -101,6 +102,11 @@ private slots:
         waitForPoll();
         QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
         QVERIFY(!radio->isHidden());
+        wheel->setRawAnswer(0x0F, 0, {0x02, 0x0D, 60, 0xCC, 0x10});
+        waitForPoll();
+        QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
+        QVERIFY(!radio->isHidden());
+        wheel->clearRawAnswers();
         waitForPoll();
         QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: USB"));
         QVERIFY(radio->isHidden());
@@ -172,7 +178,7 @@ private slots:
 
     // Half a pause after a RALKA's poll, its battery loop is started again or
     // the wheel replaced: one loop goes on, polling a pause apart, and none
-    // for a wheel without a battery. Without an adapter the first scan may
+    // for a wheel without a battery or of no known model. Without an adapter the first scan may
     // say so once; after that the window stays quiet: no rescan of a failed
     // scan, no line per poll.
     void batteryLoop_data()
@@ -181,11 +187,12 @@ private slots:
         QTest::newRow("start while the pause is pending") << "start";
         QTest::newRow("RALKA back within the pause") << "RALKA";
         QTest::newRow("DEMTA within RALKA's pause") << "DEMTA";
+        QTest::newRow("unknown model within RALKA's pause") << "NOLK PROTOTYPE";
     }
     void batteryLoop()
     {
         QFETCH(QString, then);
-        const bool wireless = then != "DEMTA";
+        const bool wireless = then == "start" || then == "RALKA";
         const int pause = delays::ms(delays::BatteryPauseMs);
         auto wheel = emu::plug(Model::Ralka);
         MainWindow window;
@@ -200,8 +207,10 @@ private slots:
             wheel->unplug();
             if (wireless)
                 wheel->replug();
-            else
+            else if (then == "DEMTA")
                 emu::plug(Model::Demta);
+            else
+                emu::plug(Model::Ralka)->setName(then.toStdString());
             QTRY_VERIFY(HidLink::instance().generation() != opened);
         }
         QTest::qWait(delays::ms(delays::BluetoothPauseMs));

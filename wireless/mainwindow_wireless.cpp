@@ -3,6 +3,7 @@
 #include "device/delays.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
+#include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 #include "wireless/batteryline.h"
 
@@ -31,11 +32,11 @@ void MainWindow::onBatScan()
     // without it.
     if (!link.isOpen() || !hasBattery)
         return;
-    protocol::Report report = protocol::query(protocol::item::Battery);
     // A failed query leaves the buffer holding the request, which would read
-    // as a charge of 15 %: the line keeps its last reading instead.
-    if (link.query(report) >= 0) {
-        const protocol::BatteryState state = protocol::batteryAnswer(report);
+    // as a charge of 15 %, and a stale buffer holds another answer: the line
+    // keeps its last reading instead.
+    if (const auto answer = storedsettings::ask(protocol::query(protocol::item::Battery))) {
+        const protocol::BatteryState state = protocol::batteryAnswer(*answer);
         ui->lbBatStatus->show();
         ui->lbBatStatus->setText(batteryline::text(state));
         ui->lbBTStatus->setVisible(!state.onUsb);
