@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 
+class DeviceWatcher;
 class QBluetoothDeviceDiscoveryAgent;
 class QNetworkAccessManager;
 
@@ -39,6 +40,10 @@ protected:
     // A close from the window manager does not run onClose(); the threads
     // must still be stopped before the window's members go away.
     void closeEvent(QCloseEvent *event) override;
+#ifdef Q_OS_WIN
+    // Windows announces a plugged wheel with a message to this window.
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+#endif
 
 protected slots:
     void onClose();
@@ -129,6 +134,10 @@ private:
     // Wireless status
     void setUpWirelessLoops();
 
+    // Device arrival: a waiting window searches as soon as a wheel appears.
+    void setUpDeviceWatch();
+    void searchOnArrival();
+
     Ui::MainWindow *ui;
     double dragX;
     double dragY;
@@ -173,6 +182,9 @@ private:
     // The pending pause of the Bluetooth and of the battery loop.
     QTimer *btPause = nullptr;
     QTimer *batteryPause = nullptr;
+    DeviceWatcher *deviceWatcher = nullptr;
+    // The one more search shortly after an arrival whose node did not open.
+    QTimer *arrivalRecheck = nullptr;
 };
 
 #endif

@@ -277,7 +277,16 @@ int hid_send_feature_report(hid_device *dev, const unsigned char *data, size_t l
 {
     return controlTransfer(dev, Transfer::SendFeature, data, length,
                            [&](WheelCore &core, Clock::time_point now) {
-                               return core.sendFeature(data, length, now, bus().timing);
+                               const bool writing =
+                                   core.firmwareState() == emu::FirmwareState::Writing;
+                               const int result =
+                                   core.sendFeature(data, length, now, bus().timing);
+                               // A completed image restarts the wheel: the
+                               // system sees it appear again when it is back.
+                               if (!writing &&
+                                   core.firmwareState() == emu::FirmwareState::Writing)
+                                   bus().announce(core.productId(), core.restartEnd());
+                               return result;
                            });
 }
 
