@@ -22,7 +22,7 @@ bool DeviceWatcher::isWheel(std::uint16_t vendorId, std::uint16_t productId)
 std::optional<std::uint16_t> DeviceWatcher::wheelInInterfacePath(const QString &path)
 {
     static const QRegularExpression ids(
-        QStringLiteral(R"(^\\\?\HID#VID_([0-9A-F]{4})&PID_([0-9A-F]{4})[&#])"),
+        QStringLiteral(R"(^\\\\\?\\HID#VID_([0-9A-F]{4})&PID_([0-9A-F]{4})[&#])"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = ids.match(path);
     if (!match.hasMatch())
