@@ -11,6 +11,8 @@ void MainWindow::setUpDeviceWatch()
     connect(deviceWatcher, &DeviceWatcher::wheelArrived, this, &MainWindow::searchOnArrival);
     arrivalRecheck = new QTimer(this);
     arrivalRecheck->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early, before udev is done.
+    arrivalRecheck->setTimerType(Qt::PreciseTimer);
     connect(arrivalRecheck, &QTimer::timeout, this, [this] {
         if (!connected)
             onInit();
