@@ -37,8 +37,7 @@ UdevWatcher::UdevWatcher(QObject *parent)
         monitor = nullptr;
         return;
     }
-    auto *notifier =
-        new QSocketNotifier(udev_monitor_get_fd(monitor), QSocketNotifier::Read, this);
+    auto *notifier = new QSocketNotifier(udev_monitor_get_fd(monitor), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &UdevWatcher::readEvents);
 }
 

@@ -33,8 +33,8 @@ void WindowsWatcher::registerWindow(void *window)
                                                DEVICE_NOTIFY_WINDOW_HANDLE);
     registeredWindow = window;
     if (notification == nullptr)
-        reportUnavailable(QStringLiteral("RegisterDeviceNotification failed, error %1")
-                              .arg(GetLastError()));
+        reportUnavailable(
+            QStringLiteral("RegisterDeviceNotification failed, error %1").arg(GetLastError()));
 }
 
 void WindowsWatcher::windowMessage(const QByteArray &eventType, void *message)

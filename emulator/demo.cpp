@@ -12,8 +12,8 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -41,7 +41,8 @@ constexpr std::array<int, 10> Encoders{2, 4, 13, 16, 18, 24, 26, 34, 36, 45};
 
 // Cable pulls and plugs asked for by SIGUSR1, not yet done.
 std::atomic<int> cableRequests{0};
-static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
+static_assert(std::atomic<int>::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
 
 void requestCable(int)
 {

@@ -18,10 +18,11 @@ public:
     {
         // Heard under the emulator's lock, on whichever thread plugged the
         // wheel: handed on to this watcher's thread, where it is told.
-        listener = emu::addArrivalListener([this](std::uint16_t productId, emu::Clock::time_point at) {
-            QMetaObject::invokeMethod(
-                this, [this, productId, at] { announce(productId, at); }, Qt::QueuedConnection);
-        });
+        listener =
+            emu::addArrivalListener([this](std::uint16_t productId, emu::Clock::time_point at) {
+                QMetaObject::invokeMethod(
+                    this, [this, productId, at] { announce(productId, at); }, Qt::QueuedConnection);
+            });
     }
 
     ~EmulatedWatcher() override { emu::removeArrivalListener(listener); }

@@ -410,7 +410,8 @@ void TestConnection::arrival()
     const emu::OpenAttempt last = emu::openAttempts().back();
     QVERIFY(last.opened);
     if (opened == "250 ms on")
-        QVERIFY(last.time - plugged >= milliseconds(250) && last.time - plugged < milliseconds(3000));
+        QVERIFY(last.time - plugged >= milliseconds(250) &&
+                last.time - plugged < milliseconds(3000));
     if (opened == "at the retry")
         QVERIFY(last.time - searched >= milliseconds(3000));
 }

@@ -58,7 +58,7 @@ void TestDeviceWatcher::cleanupTestCase()
 }
 
 TestDeviceWatcher::Plugged TestDeviceWatcher::plug(const QByteArray &name, const char *vendor,
-                                               const char *product, const char *subsystem)
+                                                   const char *product, const char *subsystem)
 {
     gchar *usb = umockdev_testbed_add_device(testbed, "usb", name + "-usb", nullptr, "idVendor",
                                              vendor, "idProduct", product, nullptr, "DEVTYPE",
@@ -89,12 +89,12 @@ void TestDeviceWatcher::arrivals_data()
                           << QList<quint16>{0x2007};
     QTest::newRow("2009, upper-case") << QByteArray("7B3E") << QByteArray("2009")
                                       << QByteArray("hidraw") << QList<quint16>{0x2009};
-    QTest::newRow("another vendor") << QByteArray("046d") << QByteArray("2007")
-                                    << QByteArray("hidraw") << QList<quint16>{};
-    QTest::newRow("another product") << QByteArray("7b3e") << QByteArray("200a")
-                                     << QByteArray("hidraw") << QList<quint16>{};
-    QTest::newRow("not a hidraw node") << QByteArray("7b3e") << QByteArray("2007")
-                                       << QByteArray("input") << QList<quint16>{};
+    QTest::newRow("another vendor")
+        << QByteArray("046d") << QByteArray("2007") << QByteArray("hidraw") << QList<quint16>{};
+    QTest::newRow("another product")
+        << QByteArray("7b3e") << QByteArray("200a") << QByteArray("hidraw") << QList<quint16>{};
+    QTest::newRow("not a hidraw node")
+        << QByteArray("7b3e") << QByteArray("2007") << QByteArray("input") << QList<quint16>{};
 }
 
 // Events reach the watcher in order: once the wheel plugged after the device
