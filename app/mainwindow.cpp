@@ -86,6 +86,7 @@ MainWindow::MainWindow(QWidget *parent)
     retryTimer.setTimerType(Qt::PreciseTimer);
     connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
     setUpWirelessLoops();
+    setUpDeviceWatch();
 
     showWaitingState();
     HidLink::init();

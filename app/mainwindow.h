@@ -16,6 +16,7 @@
 
 #include <optional>
 
+class DeviceWatcher;
 class QBluetoothDeviceDiscoveryAgent;
 class QNetworkAccessManager;
 
@@ -44,6 +45,10 @@ protected:
     // A close from the window manager does not run onClose(); the threads
     // must still be stopped before the window's members go away.
     void closeEvent(QCloseEvent *event) override;
+#ifdef Q_OS_WIN
+    // Windows announces a plugged wheel with a message to this window.
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
+#endif
 
 protected slots:
     // In the order the window's slots are listed; each group is defined in
@@ -150,6 +155,10 @@ private:
     // Wireless status: wireless/mainwindow_wireless.cpp
     void setUpWirelessLoops();
 
+    // Device arrival: a waiting window searches as soon as a wheel appears.
+    void setUpDeviceWatch();
+    void searchOnArrival();
+
     Ui::MainWindow *ui;
     double dragX;
     double dragY;
@@ -204,6 +213,9 @@ private:
     // The pending pause of the Bluetooth and of the battery loop.
     QTimer *btPause = nullptr;
     QTimer *batteryPause = nullptr;
+    DeviceWatcher *deviceWatcher = nullptr;
+    // The one more search shortly after an arrival whose node did not open.
+    QTimer *arrivalRecheck = nullptr;
 };
 
 #endif

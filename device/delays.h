@@ -7,6 +7,8 @@
 namespace delays {
 
 constexpr int ReconnectMs = 3000;
+// A wheel's node may open a moment after it appeared (udev setting its rights).
+constexpr int ArrivalRecheckMs = 250;
 constexpr int BluetoothPauseMs = 5000;
 constexpr int BatteryPauseMs = 10000;
 constexpr int FirmwareWriteStepMs = 1000;

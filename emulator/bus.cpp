@@ -60,6 +60,12 @@ void Bus::leave(hid_device_ *handle, bool control)
         delete handle;
 }
 
+void Bus::announce(std::uint16_t productId, Clock::time_point at)
+{
+    for (const auto &[id, listener] : arrivalListeners)
+        listener(productId, at);
+}
+
 } // namespace detail
 
 using detail::bus;
@@ -85,6 +91,7 @@ std::shared_ptr<Wheel> plug(Model model, std::uint16_t productId)
     auto wheel =
         std::make_shared<Wheel>(std::make_unique<detail::WheelCore>(model, productId, serial));
     b.wheels.push_back(wheel);
+    b.announce(productId, Clock::now());
     return wheel;
 }
 
@@ -118,6 +125,7 @@ void reset()
     b.late.fill(Clock::duration{0});
     b.timing = FirmwareTiming{};
     b.misuse = 0;
+    b.deviceEvents = true;
 }
 
 std::vector<LogEntry> log()
@@ -197,6 +205,36 @@ int misuseCount()
     detail::Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.mutex);
     return b.misuse;
+}
+
+int addArrivalListener(ArrivalListener listener)
+{
+    detail::Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    const int id = ++b.arrivalListenerCount;
+    b.arrivalListeners.emplace(id, std::move(listener));
+    return id;
+}
+
+void removeArrivalListener(int id)
+{
+    detail::Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    b.arrivalListeners.erase(id);
+}
+
+void setDeviceEventsAvailable(bool available)
+{
+    detail::Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    b.deviceEvents = available;
+}
+
+bool deviceEventsAvailable()
+{
+    detail::Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    return b.deviceEvents;
 }
 
 } // namespace emu

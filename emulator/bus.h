@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
@@ -66,6 +67,9 @@ struct Bus
     int misuse = 0;
     unsigned serials = 0;
     const wchar_t *lastError = L"Success";
+    std::map<int, ArrivalListener> arrivalListeners;
+    int arrivalListenerCount = 0;
+    bool deviceEvents = true;
 
     // Whether the transfer is to fail; counts it against the rules.
     bool shouldFail(Transfer kind);
@@ -75,6 +79,8 @@ struct Bus
     bool enter(hid_device_ *handle, bool control);
     // The call ends; a handle closed meanwhile is freed by its last call.
     void leave(hid_device_ *handle, bool control);
+    // Tells every arrival listener that the wheel appears at that moment.
+    void announce(std::uint16_t productId, Clock::time_point at);
 };
 
 Bus &bus();

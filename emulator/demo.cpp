@@ -1,6 +1,8 @@
 // nolkset-emulated: the tool's own main on one emulated wheel that keeps
 // pressing its buttons, turning its encoders, sweeping its paddles and
-// draining its battery, so the window has something to show.
+// draining its battery, so the window has something to show. SIGUSR1 pulls
+// its cable, and the next one plugs it in again: the waiting window connects
+// the moment it is back.
 
 #include "emulator/wheelemulator.h"
 
@@ -8,8 +10,10 @@
 #include <QtGlobal>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -34,6 +38,16 @@ constexpr std::array<int, 21> Buttons{0,  6,  7,  8,  9,  10, 11, 12, 15, 20, 21
                                       28, 29, 32, 38, 39, 40, 41, 42, 43, 44};
 // One input of each of the ten encoders, turned one detent at a time.
 constexpr std::array<int, 10> Encoders{2, 4, 13, 16, 18, 24, 26, 34, 36, 45};
+
+// Cable pulls and plugs asked for by SIGUSR1, not yet done.
+std::atomic<int> cableRequests{0};
+static_assert(std::atomic<int>::is_always_lock_free,
+              "a signal handler may only touch lock-free atomics");
+
+void requestCable(int)
+{
+    cableRequests.fetch_add(1);
+}
 
 emu::Model modelFromEnvironment()
 {
@@ -69,6 +83,9 @@ public:
         : wheel(plugDemoWheel())
         , activity([this] { run(); })
     {
+#ifdef SIGUSR1
+        std::signal(SIGUSR1, requestCable);
+#endif
     }
 
     ~Demo()
@@ -93,6 +110,12 @@ private:
         std::unique_lock<std::mutex> lock(mutex);
         while (!wake.wait_for(lock, Step, [this] { return stopping; })) {
             ++step;
+            for (int request = cableRequests.exchange(0); request > 0; --request) {
+                if (wheel->isPlugged())
+                    wheel->unplug();
+                else
+                    wheel->replug();
+            }
             wheel->setAxes(sweep(step, 0), sweep(step, AxisTop / AxisStride));
             if (step % StepsPerButton == 0) {
                 wheel->setHeld(Buttons[button], false);

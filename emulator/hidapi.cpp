@@ -275,10 +275,16 @@ int hid_write(hid_device *dev, const unsigned char *data, size_t length)
 
 int hid_send_feature_report(hid_device *dev, const unsigned char *data, size_t length)
 {
-    return controlTransfer(dev, Transfer::SendFeature, data, length,
-                           [&](WheelCore &core, Clock::time_point now) {
-                               return core.sendFeature(data, length, now, bus().timing);
-                           });
+    return controlTransfer(
+        dev, Transfer::SendFeature, data, length, [&](WheelCore &core, Clock::time_point now) {
+            const bool writing = core.firmwareState() == emu::FirmwareState::Writing;
+            const int result = core.sendFeature(data, length, now, bus().timing);
+            // A completed image restarts the wheel: the
+            // system sees it appear again when it is back.
+            if (!writing && core.firmwareState() == emu::FirmwareState::Writing)
+                bus().announce(core.productId(), core.restartEnd());
+            return result;
+        });
 }
 
 int hid_get_feature_report(hid_device *dev, unsigned char *data, size_t length)

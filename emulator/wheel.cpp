@@ -55,7 +55,12 @@ void Wheel::unplug()
 
 void Wheel::replug()
 {
-    locked(*d, [](detail::WheelCore &core) { core.replug(); });
+    locked(*d, [](detail::WheelCore &core) {
+        if (core.isPlugged())
+            return;
+        core.replug();
+        detail::bus().announce(core.productId(), Clock::now());
+    });
 }
 
 bool Wheel::isPlugged() const

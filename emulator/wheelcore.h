@@ -62,6 +62,8 @@ public:
     std::size_t pendingInputs() const;
 
     FirmwareState firmwareState() const { return firmware; }
+    // When a wheel writing or restarting after an image is back.
+    Clock::time_point restartEnd() const { return restartEnds; }
     bool isTeaching(std::uint8_t parameter) const;
     int timesTaught(std::uint8_t parameter) const;
     void setRawAnswer(std::uint8_t item, std::uint8_t parameter, const Report &answer);

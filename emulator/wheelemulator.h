@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -207,6 +208,20 @@ void setLatency(Transfer kind, std::chrono::microseconds latency);
 
 void setFirmwareTiming(const FirmwareTiming &timing);
 FirmwareTiming firmwareTiming();
+
+// The emulated system's device events. A listener hears of every wheel that
+// appears on the bus (plugged, plugged again, back from a firmware restart)
+// with the moment it appears; a restart is told as it begins, with the
+// moment the wheel will be back. Listeners run on the thread that plugged
+// the wheel or sent the image end, under the emulator's lock: they only hand
+// the news on.
+using ArrivalListener = std::function<void(std::uint16_t productId, Clock::time_point at)>;
+int addArrivalListener(ArrivalListener listener);
+void removeArrivalListener(int id);
+// Off, a device watcher made from then on cannot watch, as on a machine
+// without udev; reset turns them on again.
+void setDeviceEventsAvailable(bool available);
+bool deviceEventsAvailable();
 
 // Uses of the hidapi handle that are undefined in the real library: a call on
 // a closed handle, a close while another call on the handle is running, two

@@ -100,6 +100,8 @@ private slots:
     void reconnect();
     void failedConnectionRead_data();
     void failedConnectionRead();
+    void arrival_data();
+    void arrival();
 };
 
 void TestConnection::initTestCase()
@@ -385,6 +387,52 @@ void TestConnection::failedConnectionRead()
     QVERIFY(HidLink::instance().isOpen());
     wheel->setHeld(0, true);
     QTRY_VERIFY(logged(emu::Transfer::Read) > 0);
+}
+
+void TestConnection::arrival_data()
+{
+    QTest::addColumn<bool>("events");
+    QTest::addColumn<bool>("opensAtOnce");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("announced") << true << true << "in the same turn";
+    QTest::newRow("node not open-able yet") << true << false << "250 ms on";
+    QTest::newRow("no device events") << false << true << "at the retry";
+}
+
+// A waiting window searches as soon as the system announces a wheel, once
+// more 250 ms on when it does not open yet, and without device events finds
+// it by the retry 3 s after its last search.
+void TestConnection::arrival()
+{
+    QFETCH(bool, events);
+    QFETCH(bool, opensAtOnce);
+    QFETCH(QString, opened);
+    using std::chrono::milliseconds;
+    delays::setTestDivisor(1);
+    emu::setDeviceEventsAvailable(events);
+    DebugCapture debug;
+    MainWindow window;
+    QTRY_COMPARE(emu::openAttempts().size(), std::size_t{3});
+    const emu::Clock::time_point searched = emu::openAttempts().back().time;
+    QCOMPARE(debug.count("no device events (the emulated system has none): looking for the "
+                         "wheel every 3 s"),
+             events ? 0 : 1);
+
+    auto wheel = emu::plug(Model::Ralka);
+    const emu::Clock::time_point plugged = emu::Clock::now();
+    wheel->setOpenable(opensAtOnce);
+    QCoreApplication::processEvents();
+    QCOMPARE(HidLink::instance().isOpen(), opened == "in the same turn");
+    wheel->setOpenable(true);
+    QTRY_VERIFY_WITH_TIMEOUT(windowlook::isConnected(window), 10000);
+
+    const emu::OpenAttempt last = emu::openAttempts().back();
+    QVERIFY(last.opened);
+    if (opened == "250 ms on")
+        QVERIFY(last.time - plugged >= milliseconds(250) &&
+                last.time - plugged < milliseconds(3000));
+    if (opened == "at the retry")
+        QVERIFY(last.time - searched >= milliseconds(3000));
 }
 
 QTEST_MAIN(TestConnection)

@@ -127,6 +127,7 @@ private slots:
     void updateRunsThroughItsStates();
     void unpluggedUpdate();
     void failedUploadWaitsForSearch();
+    void backFromRestart();
     void closeWaitsForUpload();
     void clearFlash_data();
     void clearFlash();
@@ -150,8 +151,8 @@ void TestManualUpdate::init()
 
 void TestManualUpdate::cleanup()
 {
-    QCOMPARE(emu::misuseCount(), 0);
     delays::setTestDivisor(20);
+    QCOMPARE(emu::misuseCount(), 0);
     emu::reset();
     dialogs::script::reset();
     testenv::clearSettings();
@@ -289,6 +290,28 @@ void TestManualUpdate::failedUploadWaitsForSearch()
     upload(window, second);
     QTRY_COMPARE_WITH_TIMEOUT(boxes().last(), QStringLiteral("Notify|Firmware updated successfully."),
                               10000);
+}
+
+// A wheel back from its restart before the update's own 3 s reconnection is
+// read again as soon as it is back.
+void TestManualUpdate::backFromRestart()
+{
+    delays::setTestDivisor(1);
+    emu::setFirmwareTiming({30ms, 300ms});
+    auto wheel = emu::plug(Model::Ralka);
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    const QString path = folder.filePath(QStringLiteral("ralka-new.bin"));
+    QVERIFY(firmwareimage::write(path, firmwareimage::make(64, "Jun  1 2026,12:00")));
+    upload(window, path);
+
+    QTRY_COMPARE_WITH_TIMEOUT(successfulEnds(), 1, 10000);
+    const emu::Clock::time_point ended = firmwareimage::imageReports().back().time;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        child<QLabel>(window, "lbVersion")->text().contains("Jun  1 2026,12:00"), 10000);
+    QVERIFY(emu::openAttempts().back().time - ended < 3000ms);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes(), QStringList{"Notify|Firmware updated successfully."}, 10000);
+    QTRY_VERIFY(windowlook::isConnected(window));
 }
 
 // A window destroyed during an upload waits for the whole image.

@@ -8,7 +8,8 @@ BUILD="${NOLKSET_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-connectivity-dev qt6-qpa-plugins
-    libhidapi-dev libgl-dev
+    libhidapi-dev libgl-dev libudev-dev
+    umockdev libumockdev-dev
     xvfb xauth
     openssl ca-certificates
     desktop-file-utils appstream g++-mingw-w64-x86-64
