@@ -13,7 +13,6 @@ int runCommandLine(int argc, char *argv[])
 {
     terminal::useParentConsole();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     return cli::run(QCoreApplication::arguments(), {out, err, terminal::stderrIsTerminal()},
@@ -24,6 +23,8 @@ int runCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // The user's files (profiles) live under this name, whichever binary runs.
+    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
     // A command needs no display: it runs without the window's application.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -38,16 +39,15 @@ int main(int argc, char *argv[])
 
     // Before the window opens any wheel: a second copy must leave it alone.
     SingleInstance instance;
-    if (!instance.claim()) {
-        SingleInstance::tellAlreadyRunning();
-        return 1;
-    }
+    if (!instance.claim())
+        return SingleInstance::raiseRunningCopy();
 
     int exitCode = 0;
     {
         MainWindow window;
         window.setWindowFlags(Qt::FramelessWindowHint);
         window.show();
+        window.serveCommands(SingleInstance::defaultFolder());
         exitCode = app.exec();
     }
     return exitCode;

@@ -85,6 +85,7 @@ MainWindow::MainWindow(QWidget *parent)
     retryTimer.setTimerType(Qt::PreciseTimer);
     connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
     setUpWirelessLoops();
+    setUpProfileRow();
 
     showWaitingState();
     HidLink::init();

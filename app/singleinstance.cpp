@@ -1,11 +1,19 @@
 #include "app/singleinstance.h"
 
+#include "app/cli/request.h"
+#include "app/cli/windowclient.h"
 #include "app/dialogs.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QStandardPaths>
+
+namespace {
+
+constexpr int RaiseAnswerMs = 2000;
+
+} // namespace
 
 SingleInstance::SingleInstance(const QString &folder)
     : lock(folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("nolkset.lock")))
@@ -44,4 +52,14 @@ void SingleInstance::tellAlreadyRunning()
 {
     dialogs::information(nullptr, QCoreApplication::translate("MainWindow", "Notify"),
                          QCoreApplication::translate("MainWindow", "NolkSet is already running."));
+}
+
+int SingleInstance::raiseRunningCopy(const QString &folder)
+{
+    const std::optional<request::Answer> answer = windowclient::ask(
+        request::serverName(folder), {request::Raise, QString(), false}, RaiseAnswerMs);
+    if (answer && answer->status == 0)
+        return 0;
+    tellAlreadyRunning();
+    return 1;
 }

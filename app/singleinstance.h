@@ -29,6 +29,11 @@ public:
     // The box a second copy shows before it exits.
     static void tellAlreadyRunning();
 
+    // What a second start of the window does: asks the running copy whose
+    // lock lives in folder to come to the front and returns 0; when it does
+    // not answer within 2 s, shows the box and returns 1.
+    static int raiseRunningCopy(const QString &folder = defaultFolder());
+
 private:
     QLockFile lock;
 };
