@@ -57,7 +57,7 @@ const QString ExitStatuses =
                    "  3  the file or profile was refused, missing, or cannot be read or written;\n"
                    "     nothing was sent\n"
                    "  4  the wheel, or this computer's calibration store, did not take a transfer\n"
-                   "  5  --restore read back other values than it stored\n"
+                   "  5  --restore or --apply-profile read back other values than it stored\n"
                    "  6  another running copy of NolkSet holds the wheel and cannot do the work\n"
                    "\nWhile the NolkSet window runs, every command but --flash is carried out by\n"
                    "the window with its wheel.\n");
