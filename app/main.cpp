@@ -14,7 +14,6 @@ int runCommandLine(int argc, char *argv[])
 {
     terminal::useParentConsole();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     return cli::run(QCoreApplication::arguments(), {out, err, terminal::stderrIsTerminal()},
@@ -25,6 +24,8 @@ int runCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // The user's files (profiles) live under this name, whichever binary runs.
+    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
     // A command needs no display: it runs without the window's application.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -40,6 +41,8 @@ int main(int argc, char *argv[])
     // Before the window opens any wheel: a second copy must leave it alone.
     SingleInstance instance;
     if (!instance.claim()) {
+        if (SingleInstance::raiseRunningCopy())
+            return 0;
         alreadyrunning::tell();
         return 1;
     }
@@ -49,6 +52,7 @@ int main(int argc, char *argv[])
         MainWindow window;
         window.setWindowFlags(Qt::FramelessWindowHint);
         window.show();
+        window.serveCommands(SingleInstance::defaultFolder());
         exitCode = app.exec();
     }
     return exitCode;

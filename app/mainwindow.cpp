@@ -87,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
     setUpWirelessLoops();
     setUpDeviceWatch();
+    setUpProfileRow();
 
     showWaitingState();
     HidLink::init();

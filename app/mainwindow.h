@@ -20,8 +20,11 @@ class DeviceWatcher;
 class QBluetoothDeviceDiscoveryAgent;
 class QNetworkAccessManager;
 
+class CommandServer;
 class QAbstractButton;
+class QComboBox;
 class QColor;
+class QPushButton;
 class QMouseEvent;
 class QCloseEvent;
 class QTimer;
@@ -30,6 +33,11 @@ namespace Ui {
 class MainWindow;
 }
 
+namespace request {
+struct Request;
+struct Answer;
+} // namespace request
+
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -37,6 +45,10 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Carries out the command line's requests that arrive on the local socket
+    // of the copy whose lock lives in folder; false when it cannot listen.
+    bool serveCommands(const QString &folder);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -158,6 +170,22 @@ private:
     // Device arrival: a waiting window searches as soon as a wheel appears.
     void setUpDeviceWatch();
     void searchOnArrival();
+
+    // The command line's requests, run between the window's own transfers
+    request::Answer carryOut(const request::Request &request);
+    void raiseWindow();
+    // Shows what the wheel holds after a restore, as at connection.
+    void rereadSettings();
+    CommandServer *commandServer = nullptr;
+
+    // Profiles
+    void setUpProfileRow();
+    void refreshProfileRow();
+    void onApplyProfile();
+    void onSaveProfile();
+    QComboBox *cbProfile = nullptr;
+    QPushButton *pbApplyProfile = nullptr;
+    QPushButton *pbSaveProfile = nullptr;
 
     Ui::MainWindow *ui;
     double dragX;

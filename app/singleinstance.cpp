@@ -1,8 +1,17 @@
 #include "app/singleinstance.h"
 
+#include "app/cli/request.h"
+#include "app/cli/windowclient.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QStandardPaths>
+
+namespace {
+
+constexpr int RaiseAnswerMs = 2000;
+
+} // namespace
 
 SingleInstance::SingleInstance(const QString &folder)
     : lock(folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("nolkset.lock")))
@@ -35,4 +44,11 @@ QString SingleInstance::defaultFolder()
     // with other users, whose copies must not lock this user out.
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 #endif
+}
+
+bool SingleInstance::raiseRunningCopy(const QString &folder)
+{
+    const std::optional<request::Answer> answer = windowclient::ask(
+        request::serverName(folder), {request::Raise, QString(), false}, RaiseAnswerMs);
+    return answer && answer->status == 0;
 }

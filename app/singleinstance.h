@@ -26,6 +26,11 @@ public:
     // on Windows. Empty when there is none: the copy then runs unguarded.
     static QString defaultFolder();
 
+    // What a second start of the window does first: asks the running copy
+    // whose lock lives in folder to come to the front. False when it did not
+    // answer within 2 s.
+    static bool raiseRunningCopy(const QString &folder = defaultFolder());
+
 private:
     QLockFile lock;
 };

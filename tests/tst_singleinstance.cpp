@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 // The environment of both copies: a private runtime folder for the lock, and
@@ -31,19 +33,22 @@ class TestSingleInstance : public QObject
 private slots:
     // The first copy is the tool itself (on an emulated wheel); the second is
     // started while it runs, its lock an hour old (the age alone must not free
-    // it), or after it crashed and left its lock behind.
+    // it), while it does not answer (stopped), or after it crashed and left
+    // its lock behind.
     void secondCopy_data()
     {
-        QTest::addColumn<bool>("crashed");
+        QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("first running for an hour")
-            << false << QStringLiteral("box Notify|NolkSet is already running.\nopens 0\n");
-        QTest::newRow("first crashed") << true << QStringLiteral("claimed\nopens 0\n");
+        QTest::newRow("first running for an hour") << "running" << "raised\nopens 0\n";
+        QTest::newRow("first not answering")
+            << "stopped" << "box Notify|NolkSet is already running.\nopens 0\n";
+        QTest::newRow("first crashed") << "crashed" << "claimed\nopens 0\n";
     }
 
     void secondCopy()
     {
-        QFETCH(bool, crashed);
+        QFETCH(QString, first);
+        const bool crashed = first == QLatin1String("crashed");
         QTemporaryDir root;
         QVERIFY(root.isValid());
         const QString run = root.filePath(QStringLiteral("xdg_runtime_dir"));
@@ -56,7 +61,7 @@ private slots:
         tool.setProcessEnvironment(environment(root));
         tool.start(QStringLiteral(NOLKSET_EMULATED_PATH));
         QVERIFY(tool.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockPath), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(run + QStringLiteral("/nolkset.socket")), 20000);
 
         if (crashed) {
             tool.kill();
@@ -69,12 +74,16 @@ private slots:
                                      QFileDevice::FileModificationTime));
         }
 
+        if (first == QLatin1String("stopped"))
+            QCOMPARE(::kill(static_cast<pid_t>(tool.processId()), SIGSTOP), 0);
+
         QProcess second;
         second.setProcessEnvironment(environment(root));
         second.start(QStringLiteral(INSTANCE_CHILD_PATH));
         QVERIFY(second.waitForFinished(30000));
         QTEST(QString::fromUtf8(second.readAllStandardOutput()), "expected");
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), first == QLatin1String("stopped") ? 1 : 0);
         if (!crashed) {
             QCOMPARE(tool.state(), QProcess::Running);
             tool.kill();

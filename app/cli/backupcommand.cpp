@@ -1,16 +1,15 @@
 #include "app/cli/commands.h"
 
 #include "app/cli/wheelsession.h"
-#include "settings/settingssnapshot.h"
 #include "settings/storedsettings.h"
 
 #include <QSaveFile>
 
 namespace cli {
 
-int backupSettings(Streams streams, const QString &file)
+int readForBackup(Streams streams, const Host &host, settingssnapshot::Settings &settings)
 {
-    WheelSession session;
+    WheelSession session(host);
     if (const int opened = session.open(streams); opened != Success)
         return opened;
     const storedsettings::Reading reading = storedsettings::readAll(session.productId());
@@ -18,13 +17,21 @@ int backupSettings(Streams streams, const QString &file)
         return fail(streams, TransferFailed,
                     QStringLiteral("the wheel did not answer the query for %1; nothing was saved")
                         .arg(reading.failed));
-    const settingssnapshot::Settings &settings = *reading.settings;
+    settings = *reading.settings;
     if (settings.pulseWidth < settingssnapshot::MinPulseWidth ||
         settings.pulseWidth > settingssnapshot::MaxPulseWidth)
         streams.err << "nolkset: the wheel's encoder pulse width " << settings.pulseWidth
                     << " lies outside " << settingssnapshot::MinPulseWidth << " to "
                     << settingssnapshot::MaxPulseWidth
                     << " ms; the backup leaves it out, so a restore keeps the wheel's own\n";
+    return Success;
+}
+
+int backupSettings(Streams streams, const Host &host, const QString &file)
+{
+    settingssnapshot::Settings settings;
+    if (const int read = readForBackup(streams, host, settings); read != Success)
+        return read;
     // Written in full or not at all: an old backup stays whole when this one
     // cannot be finished.
     QSaveFile saved(file);

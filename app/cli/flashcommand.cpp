@@ -20,7 +20,7 @@ int flashFirmware(Streams streams, const QString &file)
                                    "file hold 1 to 229376 bytes")
                         .arg(file));
     const qint64 total = QFileInfo(file).size();
-    WheelSession session;
+    WheelSession session(Host{});
     if (const int opened = session.open(streams); opened != Success)
         return opened;
 

@@ -8,8 +8,10 @@
 namespace cli {
 
 // One line per wheel, tab-separated so scripts can cut it apart: product id,
-// name and firmware version as the wheel answers them, device path.
-int listWheels(Streams streams)
+// name and firmware version as the wheel answers them, device path. The
+// window has one handle for one wheel: it answers for the wheel it holds, the
+// first listed with its product id, and cannot open any other.
+int listWheels(Streams streams, const Host &host)
 {
     HidLink::init();
     HidLink &link = HidLink::instance();
@@ -17,16 +19,28 @@ int listWheels(Streams streams)
     if (wheels.empty())
         return fail(streams, NoWheel, QStringLiteral("no wheel is connected"));
     int answered = 0;
+    bool windowWheelSeen = false;
     for (const listedwheel::Wheel &wheel : wheels) {
         const QString id = QString::number(wheel.productId, 16);
-        if (!link.openPath(wheel.path.toLocal8Bit())) {
+        const bool windowWheel =
+            host.window && !windowWheelSeen && wheel.productId == host.productId;
+        windowWheelSeen = windowWheelSeen || windowWheel;
+        if (host.window && !windowWheel) {
+            fail(streams, NoWheel,
+                 QStringLiteral("the wheel %1 at %2 cannot be opened while the window holds "
+                                "another; close the window to list it")
+                     .arg(id, wheel.path));
+            continue;
+        }
+        if (!host.window && !link.openPath(wheel.path.toLocal8Bit())) {
             fail(streams, NoWheel,
                  QStringLiteral("the wheel %1 at %2 cannot be opened").arg(id, wheel.path));
             continue;
         }
         const std::optional<QString> name = storedsettings::readName();
         const std::optional<QString> version = storedsettings::readFirmwareVersion();
-        link.close();
+        if (!host.window)
+            link.close();
         if (!name || name->isEmpty() || !version) {
             fail(streams, NoWheel,
                  QStringLiteral("the wheel %1 at %2 did not answer").arg(id, wheel.path));

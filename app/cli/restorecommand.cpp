@@ -42,7 +42,7 @@ QString store(int productId, const settingssnapshot::Document &document,
 
 } // namespace
 
-int restoreSettings(Streams streams, const QString &file)
+int restoreSettings(Streams streams, const Host &host, const QString &file)
 {
     // The whole document is checked before the wheel is even opened.
     QFile input(file);
@@ -53,13 +53,19 @@ int restoreSettings(Streams streams, const QString &file)
     if (input.error() != QFileDevice::NoError)
         return fail(streams, Refused,
                     QStringLiteral("cannot read %1: %2").arg(file, input.errorString()));
+    return restoreDocument(streams, host, json, file);
+}
+
+int restoreDocument(Streams streams, const Host &host, const QByteArray &json,
+                    const QString &source)
+{
     const settingssnapshot::Decoded decoded = settingssnapshot::decode(json);
     if (!decoded.document)
         return fail(streams, Refused,
-                    QStringLiteral("%1: %2; nothing was sent").arg(file, decoded.error));
+                    QStringLiteral("%1: %2; nothing was sent").arg(source, decoded.error));
     const settingssnapshot::Document &document = *decoded.document;
 
-    WheelSession session;
+    WheelSession session(host);
     if (const int opened = session.open(streams); opened != Success)
         return opened;
     const storedsettings::Reading current = storedsettings::readAll(session.productId());
@@ -71,7 +77,7 @@ int restoreSettings(Streams streams, const QString &file)
         return fail(streams, Refused,
                     QStringLiteral("%1 was made on a %2, the connected wheel is a %3; nothing "
                                    "was sent")
-                        .arg(file, document.model, current.settings->model));
+                        .arg(source, document.model, current.settings->model));
 
     const settingssnapshot::Settings wanted = settingssnapshot::apply(*current.settings, document);
     const QString notTaken = store(session.productId(), document, *current.settings, wanted);
@@ -90,7 +96,7 @@ int restoreSettings(Streams streams, const QString &file)
         return fail(streams, Mismatch,
                     QStringLiteral("the wheel read back other values for %1")
                         .arg(differing.join(QStringLiteral(", "))));
-    streams.out << "Restored the settings of " << file << " on the " << wanted.model << '\n';
+    streams.out << "Restored the settings of " << source << " on the " << wanted.model << '\n';
     streams.out.flush();
     return Success;
 }

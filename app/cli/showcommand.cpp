@@ -30,9 +30,9 @@ QString rangeText(const calibrationstore::AxisRange &range)
 
 } // namespace
 
-int showSettings(Streams streams)
+int showSettings(Streams streams, const Host &host)
 {
-    WheelSession session;
+    WheelSession session(host);
     if (const int opened = session.open(streams); opened != Success)
         return opened;
     const storedsettings::Reading reading = storedsettings::readAll(session.productId());

@@ -1,22 +1,29 @@
 #include "app/cli/wheelsession.h"
 
-#include "app/cli/commands.h"
 #include "device/hidlink.h"
 #include "device/listedwheel.h"
 #include "device/protocol.h"
 
-WheelSession::WheelSession()
+WheelSession::WheelSession(const cli::Host &host)
+    : host(host)
 {
     HidLink::init();
 }
 
 WheelSession::~WheelSession()
 {
-    HidLink::instance().close();
+    if (!host.window)
+        HidLink::instance().close();
 }
 
 int WheelSession::open(cli::Streams streams)
 {
+    if (host.window) {
+        openedId = host.productId;
+        return openedId != 0
+                   ? cli::Success
+                   : cli::fail(streams, cli::NoWheel, QStringLiteral("no wheel is connected"));
+    }
     HidLink &link = HidLink::instance();
     for (const std::uint16_t id : protocol::ProductIds) {
         if (link.open(protocol::VendorId, id)) {

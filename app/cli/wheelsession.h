@@ -1,14 +1,15 @@
 #ifndef NOLKSET_WHEELSESSION_H
 #define NOLKSET_WHEELSESSION_H
 
-#include "app/cli/commandline.h"
+#include "app/cli/commands.h"
 
-// The wheel a command works on, opened as the window opens it (product ids
-// in the window's order) and closed when the session ends.
+// The wheel a command works on: opened as the window opens it (product ids
+// in the window's order) and closed when the session ends, or the running
+// window's wheel, which stays open.
 class WheelSession
 {
 public:
-    WheelSession();
+    explicit WheelSession(const cli::Host &host);
     ~WheelSession();
     WheelSession(const WheelSession &) = delete;
     WheelSession &operator=(const WheelSession &) = delete;
@@ -18,6 +19,7 @@ public:
     int productId() const { return openedId; }
 
 private:
+    cli::Host host;
     int openedId = 0;
 };
 

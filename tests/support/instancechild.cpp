@@ -2,9 +2,11 @@
 // user's runtime folder as main does, on an isolated settings store with
 // scripted dialogs and one emulated wheel, then prints what happened:
 //   claimed                    this copy holds the lock (it then exits)
+//   raised                     the running copy answered the request to
+//                              come to the front
 //   box <title>|<text>         a box the copy showed
 //   opens <n>                  hid_open calls it made
-// Exit code as main's: 1 when another copy runs.
+// Exit code as main's: 0 when the running copy answered, 1 when it did not.
 
 #include "app/alreadyrunning.h"
 #include "app/dialogs.h"
@@ -24,12 +26,16 @@ int main(int argc, char *argv[])
 
     SingleInstance instance;
     const bool claimed = instance.claim();
+    const bool raised = !claimed && SingleInstance::raiseRunningCopy();
     if (claimed)
         out << "claimed\n";
+    else if (raised)
+        out << "raised\n";
     else
         alreadyrunning::tell();
+    const int code = claimed || raised ? 0 : 1;
     for (const dialogs::ShownBox &box : dialogs::script::boxes())
         out << "box " << box.title << '|' << box.text << '\n';
     out << "opens " << emu::openAttempts().size() << '\n';
-    return claimed ? 0 : 1;
+    return code;
 }

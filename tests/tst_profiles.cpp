@@ -1,0 +1,332 @@
+#include "app/cli/commandline.h"
+#include "app/dialogs.h"
+#include "app/mainwindow.h"
+#include "emulator/wheelemulator.h"
+#include "settings/calibrationstore.h"
+#include "settings/profilestore.h"
+#include "support/findwidget.h"
+#include "support/testenv.h"
+#include "support/transfers.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLocalSocket>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+using emu::Model;
+
+struct Result
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+// Paddle mode 131 (right paddle, bite point 30 %), axis R 200 to 4000, L 300
+// to 3900, pulse width 180, clutch off: none of them the wheel's defaults.
+emu::Settings kept()
+{
+    return {131, 4000, 3900, 200, 300, 180, 255};
+}
+
+emu::LedImage pattern()
+{
+    emu::LedImage image{};
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 37);
+    return image;
+}
+
+std::shared_ptr<emu::Wheel> plugKept(Model model)
+{
+    auto wheel = emu::plug(model, 0x2007);
+    wheel->setStored(kept());
+    wheel->setStoredLeds(pattern());
+    calibrationstore::save(0x2007, calibrationstore::AxisL, {300, 3900});
+    calibrationstore::save(0x2007, calibrationstore::AxisR, {200, 4000});
+    return wheel;
+}
+
+QByteArrayList writes()
+{
+    QByteArrayList found;
+    for (const QByteArray &sent : sentReports()) {
+        if (!sent.startsWith("02 0b"))
+            found << sent;
+    }
+    return found;
+}
+
+void writeProfile(const QString &name, const QByteArray &contents)
+{
+    QVERIFY(QDir().mkpath(profilestore::folder()));
+    QSaveFile file(QDir(profilestore::folder()).filePath(name + ".json"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+            file.commit());
+}
+
+// Erases the wheel's stored settings, so a profile applied must bring every
+// value back.
+void clearFlash(const std::shared_ptr<emu::Wheel> &wheel)
+{
+    wheel->setStored(emu::Settings{});
+    wheel->setStoredLeds(emu::LedImage{});
+}
+
+} // namespace
+
+class TestProfiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        testenv::isolate();
+        QVERIFY(folder.isValid());
+    }
+    void init()
+    {
+        emu::reset();
+        testenv::clearSettings();
+        QDir(profilestore::folder()).removeRecursively();
+        dialogs::script::reset();
+    }
+    void names_data();
+    void names();
+    void eachModel_data();
+    void eachModel();
+    void refused_data();
+    void refused();
+    void window();
+    void malformedRequests_data();
+    void malformedRequests();
+
+private:
+    // The command line as a terminal runs it; with a window serving, on its
+    // own thread while this one runs the window's event loop.
+    Result run(const QStringList &arguments);
+    Result runBeside(const QStringList &arguments);
+
+    QTemporaryDir folder;
+};
+
+Result TestProfiles::run(const QStringList &arguments)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = cli::run(QStringList{"nolkset"} + arguments, {outStream, errStream, false},
+                                folder.path());
+    return {status, out, err};
+}
+
+Result TestProfiles::runBeside(const QStringList &arguments)
+{
+    Result result{-1, {}, {}};
+    QThread *thread = QThread::create([&] { result = run(arguments); });
+    thread->start();
+    if (!QTest::qWaitFor([thread] { return thread->isFinished(); }, 20000))
+        qFatal("the command line got no answer from the window");
+    delete thread;
+    return result;
+}
+
+void TestProfiles::names_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("plain") << "GT3" << true;
+    QTest::newRow("one character") << "a" << true;
+    QTest::newRow("space, dot, dash, underscore") << "Drift 2.0-wet_v1" << true;
+    QTest::newRow("letters beyond ASCII") << QString::fromUtf8("Été") << true;
+    QTest::newRow("64 characters") << QString(64, 'x') << true;
+    QTest::newRow("65 characters") << QString(65, 'x') << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("leading dot") << ".hidden" << false;
+    QTest::newRow("parent folder") << "../GT3" << false;
+    QTest::newRow("slash") << "a/b" << false;
+    QTest::newRow("backslash") << "a\\b" << false;
+    QTest::newRow("colon") << "C:x" << false;
+    QTest::newRow("tab") << "GT\t3" << false;
+}
+
+// A refused name touches no file and opens no wheel.
+void TestProfiles::names()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, valid);
+    QCOMPARE(profilestore::isValidName(name), valid);
+    if (valid)
+        return;
+    plugKept(Model::Ralka);
+    for (const char *command : {"--save-profile", "--apply-profile", "--delete-profile"}) {
+        const Result result = run({command, name});
+        QCOMPARE(result.status, 2);
+        QVERIFY2(result.err.contains("is no profile name"), qPrintable(result.err));
+    }
+    QVERIFY(!QDir(profilestore::folder()).exists());
+    QCOMPARE(sentReports(), QByteArrayList());
+}
+
+void TestProfiles::eachModel_data()
+{
+    QTest::addColumn<Model>("model");
+    QTest::newRow("RALKA") << Model::Ralka;
+    QTest::newRow("DEMTA") << Model::Demta;
+    QTest::newRow("SOVIN") << Model::Sovin;
+}
+
+// Save, list, apply onto a cleared wheel (read back byte for byte), replace
+// only with --force, delete.
+void TestProfiles::eachModel()
+{
+    QFETCH(Model, model);
+    auto wheel = plugKept(model);
+    const QString name = QString::fromStdString(emu::modelName(model));
+    QCOMPARE(run({"--save-profile", "GT3"}).out,
+             "Saved the settings of the " + name + " as the profile \"GT3\"\n");
+    QVERIFY(run({"--profiles"}).out.startsWith("GT3\t" + name + "\t20"));
+
+    clearFlash(wheel);
+    const Result applied = run({"--apply-profile", "GT3"});
+    QCOMPARE(applied.status, 0);
+    QCOMPARE(applied.out, "Restored the settings of the profile \"GT3\" on the " + name + "\n");
+    QVERIFY(wheel->stored() == kept());
+    QVERIFY(wheel->storedLeds() == pattern());
+
+    const Result again = run({"--save-profile", "GT3"});
+    QCOMPARE(again.status, 2);
+    QCOMPARE(again.err, "nolkset: the profile \"GT3\" exists; --force replaces it\n");
+    QCOMPARE(run({"--save-profile", "GT3", "--force"}).status, 0);
+    QCOMPARE(run({"--delete-profile", "GT3"}).status, 0);
+    QCOMPARE(run({"--profiles"}).out, QString());
+    emu::clearLog();
+    QCOMPARE(run({"--apply-profile", "GT3"}).status, 3);
+    QCOMPARE(sentReports(), QByteArrayList());
+}
+
+// Refused profiles: nothing is written to the wheel; a file that cannot be
+// read or decoded is refused before the wheel is even asked.
+void TestProfiles::refused_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // empty: no file
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("another model")
+        << QByteArray(R"({"format":"NolkSet wheel settings","formatVersion":1,"model":"DEMTA",)"
+                      R"("encoderPulseWidthMs":60})")
+        << true
+        << "nolkset: the profile \"GT3\" was made on a DEMTA, the connected wheel is a RALKA; "
+           "nothing was sent\n";
+    QTest::newRow("corrupt") << QByteArray(R"({"format":"NolkSet wheel settings",)") << false
+                             << "nolkset: the profile \"GT3\": not a NolkSet settings file: ";
+    QTest::newRow("missing") << QByteArray() << false
+                             << "nolkset: there is no profile \"GT3\"; nothing was sent\n";
+}
+
+void TestProfiles::refused()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, asked);
+    QFETCH(QString, message);
+    auto wheel = plugKept(Model::Ralka);
+    if (!contents.isEmpty())
+        writeProfile("GT3", contents);
+    const Result result = run({"--apply-profile", "GT3"});
+    QCOMPARE(result.status, 3);
+    QVERIFY2(result.err.startsWith(message), qPrintable(result.err));
+    QCOMPARE(writes(), QByteArrayList());
+    QCOMPARE(sentReports().isEmpty(), !asked);
+    QVERIFY(wheel->stored() == kept());
+}
+
+// The window serves the command line with its open wheel and shows what a
+// profile wrote; its PROFILE row saves and applies the same profiles.
+void TestProfiles::window()
+{
+    auto wheel = plugKept(Model::Ralka);
+    MainWindow window;
+    QVERIFY(window.serveCommands(folder.path()));
+    auto *saveButton = child<QPushButton>(window, "pbSaveProfile");
+    QTRY_VERIFY_WITH_TIMEOUT(saveButton->isEnabled(), 10000);
+
+    QCOMPARE(runBeside({"--save-profile", "GT3"}).status, 0);
+    const Result shown = runBeside({"--show"});
+    QCOMPARE(shown.status, 0);
+    QVERIFY(shown.out.contains("Clutch paddle:        right paddle, bite point 30%\n"));
+
+    writeProfile("Dry", R"({"format":"NolkSet wheel settings","formatVersion":1,"model":"RALKA",)"
+                        R"("clutchPaddle":"left","bitePointPercent":70,"encoderPulseWidthMs":60})");
+    QCOMPARE(runBeside({"--apply-profile", "Dry"}).status, 0);
+    QCOMPARE(wheel->stored().pulseWidth, 60);
+    QCOMPARE(child<QSlider>(window, "hsBite")->value(), 70);
+    QVERIFY(child<QRadioButton>(window, "rbPadL")->isChecked());
+    QCOMPARE(child<QSlider>(window, "hsTrigger")->value(), 60);
+
+    // The row: SAVE under a typed name (asking before replacing), APPLY.
+    auto *names = child<QComboBox>(window, "cbProfile");
+    names->setEditText("Wet");
+    saveButton->click();
+    names->setEditText("Wet");
+    dialogs::script::queueButton(QMessageBox::Yes);
+    saveButton->click();
+    clearFlash(wheel);
+    names->setEditText("GT3");
+    child<QPushButton>(window, "pbApplyProfile")->click();
+    QVERIFY(wheel->stored() == kept());
+    QStringList shownBoxes;
+    for (const dialogs::ShownBox &box : dialogs::script::boxes())
+        shownBoxes << box.title + "|" + box.text;
+    QCOMPARE(shownBoxes, QStringList({"Success|Profile saved.",
+                                      "Notify|The profile \"Wet\" exists.\nDo you want to replace it?",
+                                      "Success|Profile saved.", "Success|Profile applied."}));
+    QCOMPARE(names->count(), 3);
+}
+
+// Lines the window refuses: each answered with an error, none acted on.
+void TestProfiles::malformedRequests_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("garbage") << QByteArray("\x01garbage{\n", 10) << "not a JSON object";
+    QTest::newRow("unknown command") << QByteArray("{\"command\":\"flash\",\"argument\":\"a\"}\n")
+                                     << "no such command";
+    QTest::newRow("oversized") << QByteArray(65537, 'x') << "the request is longer than 65536 bytes";
+    QTest::newRow("half line") << QByteArray("{\"command\":\"apply-profile\",\"argu")
+                               << "the request line did not end";
+}
+
+void TestProfiles::malformedRequests()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, reason);
+    auto wheel = plugKept(Model::Ralka);
+    MainWindow window;
+    QVERIFY(window.serveCommands(folder.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(window, "pbSaveProfile")->isEnabled(), 10000);
+    emu::clearLog();
+    QLocalSocket socket;
+    socket.connectToServer(folder.filePath("nolkset.socket"));
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write(sent);
+    QTRY_VERIFY_WITH_TIMEOUT(socket.canReadLine(), 10000);
+    const QByteArray answer = socket.readLine();
+    QVERIFY2(answer.startsWith("{\"err\":\"nolkset: the window refused the request: " +
+                               reason.toUtf8()),
+             answer.constData());
+    QVERIFY(answer.endsWith(",\"out\":\"\",\"status\":2}\n"));
+    QCOMPARE(sentReports(), QByteArrayList());
+}
+
+QTEST_MAIN(TestProfiles)
+#include "tst_profiles.moc"
