@@ -13,7 +13,6 @@ int runCommandLine(int argc, char *argv[])
 {
     terminal::useParentConsole();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     return cli::run(QCoreApplication::arguments(), {out, err, terminal::stderrIsTerminal()},
@@ -24,6 +23,11 @@ int runCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // The window and the command line share the user's files (backups, the
+    // update log) in the application data folder these names make.
+    QCoreApplication::setOrganizationName(QStringLiteral("Nolk Controls"));
+    QCoreApplication::setApplicationName(QStringLiteral("NolkSet"));
+
     // A command needs no display: it runs without the window's application.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

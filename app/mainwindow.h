@@ -4,12 +4,15 @@
 #include "device/nolkevent.h"
 #include "device/permissionhint.h"
 #include "firmware/nolkupgrade.h"
+#include "firmware/pendingupdate.h"
 
 #include <QBluetoothDeviceInfo>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class QBluetoothDeviceDiscoveryAgent;
 class QNetworkAccessManager;
@@ -125,6 +128,29 @@ private:
     // Tells the user the window stays open while an upload runs: closing
     // would leave the wheel with half an image.
     bool keepOpenForUpload();
+
+    // Settings backup and update log around an upload
+    // Backs up the wheel's stored settings and opens the upload's log line;
+    // false when they could not be read and the user chose not to update.
+    bool prepareUpload(const QString &path);
+    void logRefusedImage(const QString &path);
+    // Once per upload, however it ended; the line then waits for the wheel.
+    void uploadEnded(bool written);
+    // On every connection: the log line, the version and the settings of a
+    // wheel back from an update.
+    void checkAfterUpdate();
+    void offerRestore(const settingssnapshot::Settings &backup);
+    // Writes the line of an ended upload whose wheel has not come back.
+    void closeUpdateRecord();
+    updatelog::Entry updateEntry(const QString &path, updatelog::Result result) const;
+    // The version text the wheel reported at the last connection.
+    QString reportedVersion() const;
+    std::optional<PendingUpdate> pendingUpdate;
+    int uploadSerial = 0;
+    // The "version" of the last check the user agreed to, and the address
+    // downloadedFirmware came from.
+    QString serverVersion;
+    QString downloadAddress;
 
     // Wireless status
     void setUpWirelessLoops();

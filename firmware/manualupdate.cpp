@@ -43,8 +43,12 @@ void MainWindow::onUpgrade()
         QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
         return;
     }
-    if (!firmwarefile::isFirmwareFile(path)) {
+    const bool valid = firmwarefile::isFirmwareFile(path);
+    if (!valid) {
         dialogs::critical(this, tr("Error"), tr("Not a valid firmware."));
+        logRefusedImage(path);
+    }
+    if (!valid || !prepareUpload(path)) {
         if (!downloadedFirmware.isEmpty() && path == downloadedFirmware) {
             resetUpgrade();
             removeDownload(downloadedFirmware);
@@ -60,6 +64,7 @@ void MainWindow::onUpgrade()
 void MainWindow::onProgress(int value)
 {
     if (value == 100 || value < 0) {
+        uploadEnded(value == 100);
         resetUpgrade();
         if (value == 100)
             dialogs::information(this, tr("Notify"), tr("Firmware updated successfully."));
@@ -80,6 +85,7 @@ void MainWindow::finishUpload()
 {
     // Also ends an upload that stopped without a word (the wheel was gone
     // before it began).
+    uploadEnded(false);
     resetUpgrade();
     ui->pbUpgrade->setEnabled(true);
     if (!downloadedFirmware.isEmpty() && upgradeThread.path == downloadedFirmware)

@@ -14,6 +14,7 @@ const QString ShowName = QStringLiteral("show");
 const QString BackupName = QStringLiteral("backup");
 const QString RestoreName = QStringLiteral("restore");
 const QString FlashName = QStringLiteral("flash");
+const QString HistoryName = QStringLiteral("history");
 
 const QString ExitStatuses =
     QStringLiteral("\nExit status:\n"
@@ -47,10 +48,13 @@ struct Options
                              QStringLiteral("Writes the firmware image <file.bin> into the "
                                             "wheel."),
                              QStringLiteral("file.bin")};
+    QCommandLineOption history{HistoryName,
+                               QStringLiteral("Shows the firmware updates made with the window, "
+                                              "newest first.")};
 
     QList<QCommandLineOption> all() const
     {
-        return {help, version, list, show, backup, restore, flash};
+        return {help, version, list, show, backup, restore, flash, history};
     }
 };
 
@@ -97,7 +101,7 @@ int run(const QStringList &arguments, Streams streams, const QString &lockFolder
                     QStringLiteral("unexpected argument \"%1\"; see --help")
                         .arg(parser.positionalArguments().constFirst()));
     const QList<QCommandLineOption> commands = {options.list, options.show, options.backup,
-                                                options.restore, options.flash};
+                                                options.restore, options.flash, options.history};
     QList<QCommandLineOption> chosen;
     for (const QCommandLineOption &command : commands) {
         if (parser.isSet(command))
@@ -105,6 +109,10 @@ int run(const QStringList &arguments, Streams streams, const QString &lockFolder
     }
     if (chosen.size() != 1 || parser.values(chosen.constFirst()).size() > 1)
         return fail(streams, Usage, QStringLiteral("give exactly one command; see --help"));
+
+    // The log is only read: the running window may go on writing it.
+    if (chosen.constFirst().names().constLast() == HistoryName)
+        return showHistory(streams);
 
     // Two copies on one wheel would mix their queries' answers, and two
     // uploads would ruin its firmware.

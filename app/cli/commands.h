@@ -11,6 +11,7 @@ int showSettings(Streams streams);
 int backupSettings(Streams streams, const QString &file);
 int restoreSettings(Streams streams, const QString &file);
 int flashFirmware(Streams streams, const QString &file);
+int showHistory(Streams streams);
 
 // Writes "nolkset: " and the reason as one line on standard error.
 int fail(Streams streams, int status, const QString &reason);
