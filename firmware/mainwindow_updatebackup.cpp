@@ -60,13 +60,12 @@ bool MainWindow::prepareUpload(const QString &path)
         // mends it.
         if (dialogs::question(this, tr("Notify"),
                               tr("The wheel's settings can not be read, so they can not be "
-                                 "restored after the update.\nUpdate anyway?")) !=
-            QMessageBox::Yes)
+                                 "restored after the update.\nUpdate anyway?")) != QMessageBox::Yes)
             return false;
     } else {
         const QString folder = settingsbackup::defaultFolder();
-        const QString saved = settingsbackup::save(folder, *reading.settings,
-                                                   QDateTime::currentDateTimeUtc());
+        const QString saved =
+            settingsbackup::save(folder, *reading.settings, QDateTime::currentDateTimeUtc());
         if (saved.isEmpty())
             qDebug().noquote() << "The settings backup could not be written to" << folder
                                << "; they are kept until the wheel is back";
@@ -106,7 +105,9 @@ void MainWindow::closeUpdateRecord()
 
 void MainWindow::checkAfterUpdate()
 {
-    if (!pendingUpdate || !pendingUpdate->ended)
+    // Another wheel found meanwhile is not the one updated.
+    if (!pendingUpdate || !pendingUpdate->ended || productId != pendingUpdate->entry.productId ||
+        settingssnapshot::modelOf(deviceName) != pendingUpdate->entry.model)
         return;
     PendingUpdate update = *pendingUpdate;
     pendingUpdate.reset();
@@ -116,12 +117,11 @@ void MainWindow::checkAfterUpdate()
     }
     if (update.entry.result != updatelog::Result::Ok)
         return;
-    if (!update.serverVersion.isEmpty() &&
-        updatecheck::wheelBuildDate(ui->lbVersion->text()) !=
-            updatecheck::serverBuildDate(update.serverVersion))
-        dialogs::warning(this, tr("Notify"),
-                         tr("The wheel reports firmware %1 after the update.")
-                             .arg(reportedVersion()));
+    if (!update.serverVersion.isEmpty() && updatecheck::wheelBuildDate(ui->lbVersion->text()) !=
+                                               updatecheck::serverBuildDate(update.serverVersion))
+        dialogs::warning(
+            this, tr("Notify"),
+            tr("The wheel reports firmware %1 after the update.").arg(reportedVersion()));
     if (update.backup)
         offerRestore(*update.backup);
 }
@@ -145,8 +145,9 @@ void MainWindow::offerRestore(const settingssnapshot::Settings &backup)
     const settingssnapshot::Decoded document =
         settingssnapshot::decode(settingssnapshot::encode(backup));
     const bool restored =
-        document.document && settingsrestore::restore(productId, *document.document, *now.settings)
-                                     .outcome == settingsrestore::Outcome::Restored;
+        document.document &&
+        settingsrestore::restore(productId, *document.document, *now.settings).outcome ==
+            settingsrestore::Outcome::Restored;
     // The pages show what the wheel holds now, restored or not.
     if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState())
         abandonConnection();

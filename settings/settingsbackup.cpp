@@ -20,8 +20,8 @@ QString safeModel(const QString &model)
 // Their time stamps sort as their names do.
 void prune(QDir &folder, const QString &model)
 {
-    const QRegularExpression ours(QStringLiteral("^%1-\\d{8}-\\d{6}\\.json$")
-                                      .arg(QRegularExpression::escape(model)));
+    const QRegularExpression ours(
+        QStringLiteral("^%1-\\d{8}-\\d{6}\\.json$").arg(QRegularExpression::escape(model)));
     QStringList names = folder.entryList({model + QStringLiteral("-*.json")}, QDir::Files,
                                          QDir::Name | QDir::Reversed);
     names = names.filter(ours);

@@ -27,23 +27,20 @@ int showHistory(Streams streams)
     // Lines are written when the wheel is back, so their order in the file
     // need not be the order of the uploads.
     QList<updatelog::Entry> entries = reading.entries;
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const updatelog::Entry &a, const updatelog::Entry &b) {
-                         return a.time > b.time;
-                     });
-    QList<QStringList> rows{{QStringLiteral("TIME (UTC)"), QStringLiteral("MODEL"),
-                             QStringLiteral("PRODUCT"), QStringLiteral("RESULT"),
-                             QStringLiteral("BEFORE"), QStringLiteral("AFTER"),
-                             QStringLiteral("BYTES"), QStringLiteral("MD5"),
-                             QStringLiteral("SOURCE")}};
+    std::stable_sort(
+        entries.begin(), entries.end(),
+        [](const updatelog::Entry &a, const updatelog::Entry &b) { return a.time > b.time; });
+    QList<QStringList> rows{
+        {QStringLiteral("TIME (UTC)"), QStringLiteral("MODEL"), QStringLiteral("PRODUCT"),
+         QStringLiteral("RESULT"), QStringLiteral("BEFORE"), QStringLiteral("AFTER"),
+         QStringLiteral("BYTES"), QStringLiteral("MD5"), QStringLiteral("SOURCE")}};
     for (const updatelog::Entry &entry : entries)
         rows << QStringList{entry.time.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                             entry.model,
                             QStringLiteral("%1").arg(entry.productId, 4, 16, QLatin1Char('0')),
                             updatelog::resultName(entry.result),
                             entry.versionBefore,
-                            entry.versionAfter.isEmpty() ? QStringLiteral("-")
-                                                         : entry.versionAfter,
+                            entry.versionAfter.isEmpty() ? QStringLiteral("-") : entry.versionAfter,
                             QString::number(entry.imageSize),
                             entry.md5.isEmpty() ? QStringLiteral("-") : entry.md5,
                             entry.source};

@@ -58,7 +58,8 @@ int restoreSettings(Streams streams, const QString &file)
     case settingsrestore::Outcome::Restored:
         break;
     }
-    streams.out << "Restored the settings of " << file << " on the " << restored.wanted.model << '\n';
+    streams.out << "Restored the settings of " << file << " on the " << restored.wanted.model
+                << '\n';
     streams.out.flush();
     return Success;
 }
