@@ -51,6 +51,11 @@ QMessageBox::StandardButton information(QWidget *parent, const QString &title, c
     return showBox(parent, QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+QMessageBox::StandardButton warning(QWidget *parent, const QString &title, const QString &text)
+{
+    return showBox(parent, QMessageBox::Warning, title, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 QMessageBox::StandardButton question(QWidget *parent, const QString &title, const QString &text)
 {
     return showBox(parent, QMessageBox::Question, title, text,

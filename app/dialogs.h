@@ -13,6 +13,7 @@ namespace dialogs {
 
 QMessageBox::StandardButton critical(QWidget *parent, const QString &title, const QString &text);
 QMessageBox::StandardButton information(QWidget *parent, const QString &title, const QString &text);
+QMessageBox::StandardButton warning(QWidget *parent, const QString &title, const QString &text);
 // Buttons Yes and No; Escape answers No.
 QMessageBox::StandardButton question(QWidget *parent, const QString &title, const QString &text);
 

@@ -24,8 +24,11 @@ int runCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // The user's files (profiles) live under this name, whichever binary runs.
-    QCoreApplication::setApplicationName(QStringLiteral("nolkset"));
+    // The window and the command line share the user's files (backups, the
+    // update log) in the application data folder these names make.
+    QCoreApplication::setOrganizationName(QStringLiteral("Nolk Controls"));
+    QCoreApplication::setApplicationName(QStringLiteral("NolkSet"));
+
     // A command needs no display: it runs without the window's application.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

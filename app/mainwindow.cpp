@@ -105,6 +105,7 @@ void MainWindow::stopThreads()
 {
     // The upload is never cut short or destroyed while it runs.
     upgradeThread.wait();
+    closeUpdateRecord();
     // The reader closes the wheel on its way out.
     eventThread.requestInterruption();
     eventThread.wait();

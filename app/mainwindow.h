@@ -5,6 +5,7 @@
 #include "device/nolkevent.h"
 #include "device/protocol.h"
 #include "firmware/nolkupgrade.h"
+#include "firmware/pendingupdate.h"
 #include "settings/calibrationstore.h"
 #include "settings/storedsettings.h"
 
@@ -164,7 +165,30 @@ private:
     // would leave the wheel with half an image.
     bool keepOpenForUpload();
 
-    // Wireless status: wireless/mainwindow_wireless.cpp
+    // Settings backup and update log around an upload
+    // Backs up the wheel's stored settings and opens the upload's log line;
+    // false when they could not be read and the user chose not to update.
+    bool prepareUpload(const QString &path);
+    void logRefusedImage(const QString &path);
+    // Once per upload, however it ended; the line then waits for the wheel.
+    void uploadEnded(bool written);
+    // On every connection: the log line, the version and the settings of a
+    // wheel back from an update.
+    void checkAfterUpdate();
+    void offerRestore(const settingssnapshot::Settings &backup);
+    // Writes the line of an ended upload whose wheel has not come back.
+    void closeUpdateRecord();
+    updatelog::Entry updateEntry(const QString &path, updatelog::Result result) const;
+    // The version text the wheel reported at the last connection.
+    QString reportedVersion() const;
+    std::optional<PendingUpdate> pendingUpdate;
+    int uploadSerial = 0;
+    // The "version" of the last check the user agreed to, and the address
+    // downloadedFirmware came from.
+    QString serverVersion;
+    QString downloadAddress;
+
+    // Wireless status
     void setUpWirelessLoops();
 
     // Device arrival: a waiting window searches as soon as a wheel appears.

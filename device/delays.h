@@ -12,6 +12,8 @@ constexpr int ArrivalRecheckMs = 250;
 constexpr int BluetoothPauseMs = 5000;
 constexpr int BatteryPauseMs = 10000;
 constexpr int FirmwareWriteStepMs = 1000;
+// How long the update log waits for the wheel to come back after an upload.
+constexpr int UpdateReturnMs = 30000;
 
 // The wait to use for a shipped delay.
 int ms(int shippedMs);

@@ -96,6 +96,7 @@ void MainWindow::onInit()
     };
     whileConnected([this] { onClutchStatus(); });
     whileConnected([this] { ui->pbS1->click(); });
+    whileConnected([this] { checkAfterUpdate(); });
     if (hasBluetooth)
         whileConnected([this] { onBTScan(); });
     if (hasBattery)

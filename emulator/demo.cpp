@@ -73,7 +73,10 @@ std::uint16_t sweep(long long step, long long offset)
 std::shared_ptr<emu::Wheel> plugDemoWheel()
 {
     emu::setLogEnabled(false);
-    return emu::plug(modelFromEnvironment(), 0x2007);
+    auto wheel = emu::plug(modelFromEnvironment(), 0x2007);
+    // To show the restore after an update that resets the wheel's settings.
+    wheel->setUpdateResetsSettings(qEnvironmentVariableIsSet("NOLKSET_EMULATED_UPDATE_RESETS"));
+    return wheel;
 }
 
 class Demo

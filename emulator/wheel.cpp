@@ -196,6 +196,11 @@ int Wheel::flashClears() const
     return locked(*d, [](detail::WheelCore &core) { return core.flashClears; });
 }
 
+void Wheel::setUpdateResetsSettings(bool resets)
+{
+    locked(*d, [&](detail::WheelCore &core) { core.updateResetsSettings = resets; });
+}
+
 void Wheel::queueInput(const InputReport &report)
 {
     locked(*d, [&](detail::WheelCore &core) { core.queueInput(report); });

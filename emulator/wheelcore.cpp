@@ -355,6 +355,10 @@ void WheelCore::restart()
     firmware = FirmwareState::Running;
     if (!imageDate.empty())
         buildDate = imageDate;
+    if (updateResetsSettings) {
+        stored = defaults;
+        storedLeds = defaultLeds;
+    }
     live = stored;
     liveLeds = storedLeds;
     answer = Report{};

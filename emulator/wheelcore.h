@@ -84,6 +84,7 @@ public:
     int imagesWritten = 0;
     int imagesRejected = 0;
     bool openable = true;
+    bool updateResetsSettings = false;
 
 private:
     struct Teaching

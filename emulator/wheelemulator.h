@@ -153,6 +153,10 @@ public:
 
     int flashClears() const;
 
+    // Whether a written image leaves the stored settings and LED image at the
+    // wheel's defaults when the wheel starts again, as some images do.
+    void setUpdateResetsSettings(bool resets);
+
     // Inputs. Each change sends one input report to every open handle.
     // queueInput sends the given bytes without changing the wheel's state.
     void queueInput(const InputReport &report);

@@ -47,8 +47,12 @@ void MainWindow::onUpgrade()
         QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
         return;
     }
-    if (!firmwarefile::isFirmwareFile(path)) {
+    const bool valid = firmwarefile::isFirmwareFile(path);
+    if (!valid) {
         dialogs::critical(this, tr("Error"), tr("Not a valid firmware."));
+        logRefusedImage(path);
+    }
+    if (!valid || !prepareUpload(path)) {
         if (!downloadedFirmware.isEmpty() && path == downloadedFirmware) {
             resetUpgrade();
             removeDownload(downloadedFirmware);
@@ -71,6 +75,7 @@ void MainWindow::onProgress(int value)
 {
     if (value == 100 || value < 0) {
         uploadAwaitsSearch = true;
+        uploadEnded(value == 100);
         resetUpgrade();
         if (value == 100)
             dialogs::information(this, tr("Notify"), tr("Firmware updated successfully."));
@@ -92,7 +97,9 @@ void MainWindow::onProgress(int value)
 void MainWindow::finishUpload()
 {
     // An upload that stopped without a word (the wheel was gone before it
-    // began, the file could not be read) is followed by no search.
+    // began, the file could not be read) still ends its log line, and is
+    // followed by no search.
+    uploadEnded(false);
     if (!uploadAwaitsSearch) {
         resetUpgrade();
         ui->pbUpgrade->setEnabled(true);

@@ -95,6 +95,7 @@ void MainWindow::onUpgradeReady()
     ui->lePath->setText(updateUrl + document->name);
     ui->lbCurVersion->setText(tr("Version: ") + document->version);
     ui->lbCurMd5->setText(QStringLiteral("MD5: ") + document->md5);
+    serverVersion = document->version;
     QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
 }
 
@@ -157,6 +158,7 @@ void MainWindow::onNetUpgradeReady()
         return;
     }
     downloadedFirmware = path;
+    downloadAddress = reply->request().url().toString();
     ui->lePath->setText(path);
     QTimer::singleShot(0, this, &MainWindow::onUpgrade);
 }

@@ -2,6 +2,7 @@
 #include "app/cli/progressline.h"
 #include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
+#include "firmware/updatelog.h"
 #include "settings/calibrationstore.h"
 #include "support/firmwareimage.h"
 #include "support/testenv.h"
@@ -92,6 +93,7 @@ private slots:
     void flash_data();
     void flash();
     void progress();
+    void history();
     void processRuns();
 
 private:
@@ -389,9 +391,47 @@ void TestCommandLine::progress()
              "[#########-----------]  48%  114688 of 229376 bytes  57.3 kB/s");
 }
 
-// The real program: a list of its emulated wheel; while its window runs, the
-// commands carried out by the window, a second window start ending at once,
-// and a flash refused.
+// The log newest first, whatever order its lines were written in; a line
+// that is no record is skipped and told.
+void TestCommandLine::history()
+{
+    const Result empty = run({"--history"});
+    QCOMPARE(empty.status, 0);
+    QVERIFY2(empty.out.startsWith("No firmware updates recorded yet"), qPrintable(empty.out));
+
+    const QString log = updatelog::defaultPath();
+    const auto add = [&](int hour, updatelog::Result result, const QString &after) {
+        updatelog::Entry entry{QDateTime(QDate(2026, 6, 1), QTime(hour, 0), Qt::UTC),
+                               "RALKA", 0x2007, "/home/racer/fw.bin", 4096,
+                               "0123456789abcdef0123456789abcdef", "Mar  5 2024,10:30", after,
+                               result};
+        return updatelog::append(log, entry);
+    };
+    QVERIFY(add(8, updatelog::Result::Refused, QString()));
+    QVERIFY(add(12, updatelog::Result::Ok, "Jun  1 2026,12:00"));
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::Append) && file.write("not a record") > 0);
+    file.close();
+    QVERIFY(add(10, updatelog::Result::Failed, QString()));
+
+    const Result filled = run({"--history"});
+    QCOMPARE(filled.status, 0);
+    QVERIFY2(filled.err.contains("skipped 1 line(s)"), qPrintable(filled.err));
+    QStringList lines = filled.out.split('\n', Qt::SkipEmptyParts);
+    for (QString &line : lines)
+        line = line.simplified();
+    QCOMPARE(lines,
+             (QStringList{"TIME (UTC) MODEL PRODUCT RESULT BEFORE AFTER BYTES MD5 SOURCE",
+                          "2026-06-01 12:00:00 RALKA 2007 ok Mar 5 2024,10:30 Jun 1 2026,12:00 "
+                          "4096 0123456789abcdef0123456789abcdef /home/racer/fw.bin",
+                          "2026-06-01 10:00:00 RALKA 2007 failed Mar 5 2024,10:30 - 4096 "
+                          "0123456789abcdef0123456789abcdef /home/racer/fw.bin",
+                          "2026-06-01 08:00:00 RALKA 2007 refused Mar 5 2024,10:30 - 4096 "
+                          "0123456789abcdef0123456789abcdef /home/racer/fw.bin"}));
+}
+
+// The real program: a list of its emulated wheel, and a flash refused while
+// the window of another copy holds it.
 void TestCommandLine::processRuns()
 {
     QTemporaryDir root;

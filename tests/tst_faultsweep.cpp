@@ -63,8 +63,10 @@ const Operation Operations[] = {
     {"teaching", 1, nullptr, Saves::Nothing, "", "pbBearLCa; pbBearLCa"},
     {"clear flash", 0, "Flash data has been cleared.", Saves::Defaults, "", "Yes; pbClearFlash"},
     {"battery poll", 1, nullptr, Saves::Nothing, "", "onBatScan", false, emu::Model::Ralka},
-    {"firmware upload", 8, "Firmware updated successfully.", Saves::Nothing, "image", "pbUpgrade",
-     true},
+    // The settings backup's nine queries (18 transfers) come first; a wheel
+    // that does not answer them is updated anyway.
+    {"firmware upload", 26, "Firmware updated successfully.", Saves::Nothing, "image",
+     "Yes; pbUpgrade", true},
 };
 
 QString imagePath;

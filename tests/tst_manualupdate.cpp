@@ -3,6 +3,9 @@
 #include "app/mainwindow.h"
 #include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
+#include "firmware/updatelog.h"
+#include "settings/calibrationstore.h"
+#include "support/debugcapture.h"
 #include "support/findwidget.h"
 #include "support/firmwareimage.h"
 #include "support/testenv.h"
@@ -15,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -103,6 +107,21 @@ QString pagesAndSave(QWidget &window)
     return shown;
 }
 
+// The log's lines as "<result> <version after> <source>".
+QStringList logged()
+{
+    QStringList lines;
+    for (const updatelog::Entry &entry : updatelog::read(updatelog::defaultPath()).entries)
+        lines << updatelog::resultName(entry.result) + ' ' + entry.versionAfter + ' ' +
+                     entry.source;
+    return lines;
+}
+
+QString userFiles()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 int successfulEnds()
 {
     int ends = 0;
@@ -125,6 +144,8 @@ private slots:
     void pathChecks_data();
     void pathChecks();
     void updateRunsThroughItsStates();
+    void settingsAcrossUpdate_data();
+    void settingsAcrossUpdate();
     void unpluggedUpdate();
     void failedUploadWaitsForSearch();
     void backFromRestart();
@@ -186,6 +207,7 @@ void TestManualUpdate::pathChecks()
     QCOMPARE(boxes(), QStringList{"Error|Not a valid firmware."});
     QVERIFY(firmwareimage::imageReports().empty());
     QVERIFY(idle(window));
+    QCOMPARE(logged(), QStringList{"refused  " + text});
 }
 
 // The largest image, a second press and both ways of closing while it runs.
@@ -231,6 +253,101 @@ void TestManualUpdate::updateRunsThroughItsStates()
     QTRY_VERIFY(windowlook::isConnected(window));
 }
 
+// The wheel's stored settings around an update: backed up first, offered
+// back when the image reset them. A wheel that cannot be read asks first; a
+// folder that cannot be written costs the backup file and the log line, not
+// the update.
+void TestManualUpdate::settingsAcrossUpdate_data()
+{
+    QTest::addColumn<bool>("resets");
+    QTest::addColumn<bool>("readFails");
+    QTest::addColumn<bool>("unwritable");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<bool>("restored");
+
+    const QString done = "Notify|Firmware updated successfully.";
+    const QString restore =
+        "Notify|The update reset the wheel's settings.\nRestore the settings from before the "
+        "update?";
+    const QString unread = "Notify|The wheel's settings can not be read, so they can not be "
+                           "restored after the update.\nUpdate anyway?";
+    QTest::newRow("kept") << false << false << false << QMessageBox::No << QStringList{done}
+                          << true;
+    QTest::newRow("reset, restored") << true << false << false << QMessageBox::Yes
+                                     << QStringList{done, restore} << true;
+    QTest::newRow("reset, kept at defaults") << true << false << false << QMessageBox::No
+                                             << QStringList{done, restore} << false;
+    QTest::newRow("unread, not updated") << false << true << false << QMessageBox::No
+                                         << QStringList{unread} << true;
+    QTest::newRow("unread, updated") << true << true << false << QMessageBox::Yes
+                                     << QStringList{unread, done} << false;
+    QTest::newRow("folder unwritable, restored from memory")
+        << true << false << true << QMessageBox::Yes << QStringList{done, restore} << true;
+}
+
+void TestManualUpdate::settingsAcrossUpdate()
+{
+    QFETCH(bool, resets);
+    QFETCH(bool, readFails);
+    QFETCH(bool, unwritable);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, restored);
+
+    // Paddle mode 131, axis R 200 to 4000, L 300 to 3900, pulse width 180,
+    // clutch 255 (off): none of them the wheel's defaults.
+    const emu::Settings kept{131, 4000, 3900, 200, 300, 180, 255};
+    emu::LedImage leds{};
+    for (std::size_t i = 0; i < leds.size(); ++i)
+        leds[i] = static_cast<std::uint8_t>(i * 37);
+    auto wheel = emu::plug(Model::Ralka);
+    wheel->setStored(kept);
+    wheel->setStoredLeds(leds);
+    wheel->setUpdateResetsSettings(resets);
+    QVERIFY(calibrationstore::save(0x2007, calibrationstore::AxisL, {300, 3900}));
+    QVERIFY(calibrationstore::save(0x2007, calibrationstore::AxisR, {200, 4000}));
+    if (unwritable) {
+        QVERIFY(QDir().mkpath(QFileInfo(userFiles()).absolutePath()));
+        QVERIFY(firmwareimage::write(userFiles(), "a file where the folder belongs"));
+    }
+    MainWindow window;
+    QTRY_VERIFY(windowlook::isConnected(window));
+    DebugCapture debug;
+    const QString path = folder.filePath(QStringLiteral("settings.bin"));
+    QVERIFY(firmwareimage::write(path, firmwareimage::make(4096, "Jun  1 2026,12:00")));
+    if (readFails)
+        emu::failNext(emu::Transfer::SendFeature, 1);
+    // Each box takes the next answer; the success box comes before the
+    // restore question.
+    if (!readFails)
+        dialogs::script::queueButton(QMessageBox::Ok);
+    dialogs::script::queueButton(answer);
+    upload(window, path);
+
+    const bool updated = !readFails || answer == QMessageBox::Yes;
+    if (updated && !unwritable)
+        QTRY_COMPARE_WITH_TIMEOUT(logged(), QStringList{"ok Jun  1 2026,12:00 " + path}, 15000);
+    if (unwritable)
+        QTRY_VERIFY_WITH_TIMEOUT(!debug.lines().filter("could not be written; lost line").isEmpty(),
+                                 15000);
+    QTRY_VERIFY(windowlook::isConnected(window));
+    QCOMPARE(boxes(), shown);
+    QCOMPARE(wheel->imagesWritten(), updated ? 1 : 0);
+    if (!updated)
+        QVERIFY(firmwareimage::imageReports().empty());
+    // Every stored value back byte for byte, or the image's defaults.
+    QCOMPARE(wheel->stored() == kept, restored);
+    QCOMPARE(wheel->storedLeds() == leds, restored);
+    if (restored && resets)
+        QCOMPARE(child<QSlider>(window, "hsTrigger")->value(), 180);
+    const QStringList backups =
+        QDir(userFiles() + "/backups").entryList({"RALKA-*.json"}, QDir::Files);
+    QCOMPARE(backups.size(), readFails || unwritable ? 0 : 1);
+    if (unwritable)
+        QVERIFY(!debug.lines().filter("settings backup could not be written").isEmpty());
+}
+
 // The wheel unplugged halfway with a second one there: no image end, nothing
 // for the other wheel, and the window finds that one.
 void TestManualUpdate::unpluggedUpdate()
@@ -255,6 +372,9 @@ void TestManualUpdate::unpluggedUpdate()
                              5000);
     QCOMPARE(wheel->imagesRejected() + wheel->imagesWritten(), 0);
     QCOMPARE(boxes(), failed);
+    // 30 s (1.5 s here) without the RALKA back.
+    QTRY_COMPARE_WITH_TIMEOUT(logged(), QStringList{"failed  " + folder.filePath("ralka.bin")},
+                              10000);
 }
 
 // The search for the wheel that follows a failed upload would cut off an

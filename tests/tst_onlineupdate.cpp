@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"
 #include "firmware/updatecheck.h"
+#include "firmware/updatelog.h"
 #include "firmware/updateserver.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
@@ -45,9 +46,9 @@ QByteArray document(const QString &version, const QString &md5)
 }
 
 // An image the emulated wheel takes its new build date from once written.
-QByteArray firmware(int size)
+QByteArray firmware(int size, const QString &date = NewerDate)
 {
-    QByteArray image = "NOLKFW:" + NewerDate.toLatin1() + '\0';
+    QByteArray image = "NOLKFW:" + date.toLatin1() + '\0';
     while (image.size() < size)
         image.append(static_cast<char>(image.size() * 7));
     return image.left(size);
@@ -200,6 +201,10 @@ private slots:
             << "image 404" << document(NewerDate, md5Of("gone")) << QByteArray("gone") << fail;
         QTest::newRow("over 1 MiB, unannounced")
             << "image unannounced" << document(NewerDate, md5Of(huge)) << huge << fail;
+        // The image did not take: the wheel comes back with its old date.
+        const QByteArray stale = firmware(5000, "Mar  5 2024,10:30");
+        QTest::newRow("written, wheel reports its old version")
+            << "stale" << document(NewerDate, md5Of(stale)) << stale << Written;
         QTest::newRow("typed address, digest listed") << "typed" << listed << image << Written;
         QTest::newRow("typed address, digest not listed") << "typed" << other << image << fail;
         QTest::newRow("http address") << "typed http" << listed << none << QString();
@@ -275,6 +280,10 @@ private slots:
         QStringList boxes = box.isEmpty() ? QStringList() : QStringList{box};
         if (!typed && !image.isEmpty())
             boxes.prepend(Question);
+        // The buttons take a press again once the wheel is read again, and
+        // then the version it reports has been compared with the server's.
+        if (setup == "stale")
+            boxes << "Notify|The wheel reports firmware Mar  5 2024,10:30 after the update.";
         QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), boxes, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 10000);
         QCOMPARE(boxTexts(), boxes);
@@ -312,9 +321,18 @@ private slots:
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(wheel->lastImage().data()),
                             static_cast<int>(wheel->lastImage().size())),
                  image);
-        // The restarted wheel is read again and reports the server's build date.
-        QTRY_COMPARE_WITH_TIMEOUT(label->text(), "Firmware Version:\t" + NewerDate, 10000);
-        // The version line is read before the connection's queued steps run.
+        // The restarted wheel is read again; its log line is written then,
+        // before the version it reports is compared with the server's.
+        const QString after = setup == "stale" ? "Mar  5 2024,10:30" : NewerDate;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !updatelog::read(updatelog::defaultPath()).entries.value(0).versionAfter.isEmpty(),
+            10000);
+        const updatelog::Entry logged = updatelog::read(updatelog::defaultPath()).entries[0];
+        QCOMPARE(logged.versionAfter, after);
+        QCOMPARE(logged.source, "https://" + server->host() + ImagePath);
+        QCOMPARE(logged.md5, md5Of(image));
+        QCOMPARE(label->text(), "Firmware Version:\t" + after);
+        QCOMPARE(boxTexts(), boxes);
         QTRY_VERIFY(windowlook::isConnected(window));
     }
 

@@ -1,5 +1,10 @@
+#include "settings/settingsbackup.h"
 #include "settings/settingssnapshot.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace settingssnapshot;
@@ -81,6 +86,39 @@ private slots:
         QCOMPARE(differences(original, restored),
                  pulseKept ? QStringList() : QStringList{"encoderPulseWidthMs"});
         QCOMPARE(restored.pulseWidth, pulseKept ? pulseWidth : 77);
+    }
+
+    // Backups before an update: of one model the newest 20 stay, the oldest
+    // go first; other models and the user's own files are left alone, and a
+    // name the wheel made up cannot leave the folder.
+    void backupFiles()
+    {
+        QTemporaryDir folder;
+        Settings demta = sample();
+        demta.model = QStringLiteral("DEMTA");
+        const QDateTime start(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
+        QVERIFY(!settingsbackup::save(folder.path(), demta, start).isEmpty());
+        QFile own(folder.filePath("RALKA-mine.json"));
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        own.close();
+        QString last;
+        for (int i = 0; i < 22; ++i)
+            last = settingsbackup::save(folder.path(), sample(), start.addSecs(i));
+        QCOMPARE(last, folder.filePath("RALKA-20260101-080021.json"));
+        const QStringList kept =
+            QDir(folder.path()).entryList({"RALKA-2*.json"}, QDir::Files, QDir::Name);
+        QCOMPARE(kept.size(), 20);
+        QCOMPARE(kept.first(), "RALKA-20260101-080002.json");
+        QVERIFY(own.exists());
+        QVERIFY(QFile::exists(folder.filePath("DEMTA-20260101-080000.json")));
+        QFile saved(last);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const Decoded backup = settingssnapshot::decode(saved.readAll());
+        QVERIFY(backup.document && differences(sample(), apply({}, *backup.document)).isEmpty());
+        Settings odd = sample();
+        odd.model = QStringLiteral("../x y");
+        QCOMPARE(QFileInfo(settingsbackup::save(folder.path(), odd, start)).fileName(),
+                 "___x_y-20260101-080000.json");
     }
 };
 

@@ -22,6 +22,7 @@ const QString ProfilesName = QStringLiteral("profiles");
 const QString SaveProfileName = QStringLiteral("save-profile");
 const QString ApplyProfileName = QStringLiteral("apply-profile");
 const QString DeleteProfileName = QStringLiteral("delete-profile");
+const QString HistoryName = QStringLiteral("history");
 
 // A command the window carries out may wait for its own transfers first.
 constexpr int WindowAnswerMs = 60000;
@@ -99,16 +100,20 @@ struct Options
                                      QStringLiteral("name")};
     QCommandLineOption force{QStringLiteral("force"),
                              QStringLiteral("Lets --save-profile replace a profile.")};
+    QCommandLineOption history{HistoryName,
+                               QStringLiteral("Shows the firmware updates made with the window, "
+                                              "newest first.")};
 
     QList<QCommandLineOption> all() const
     {
-        return {help,     version,     list,         show,          backup, restore,
-                flash,    profiles,    saveProfile,  applyProfile,  deleteProfile, force};
+        return {help,     version,     list,         show,          backup,        restore,
+                flash,    profiles,    saveProfile,  applyProfile,  deleteProfile, force,
+                history};
     }
     QList<QCommandLineOption> commands() const
     {
-        return {list, show, backup, restore, flash, profiles, saveProfile, applyProfile,
-                deleteProfile};
+        return {list,         show,         backup,        restore, flash, profiles, saveProfile,
+                applyProfile, deleteProfile, history};
     }
 };
 
@@ -166,6 +171,10 @@ int run(const QStringList &arguments, Streams streams, const QString &lockFolder
                              parser.value(chosen.constFirst()), parser.isSet(options.force)};
     if (wanted.force && wanted.command != SaveProfileName)
         return fail(streams, Usage, QStringLiteral("--force goes with --save-profile only"));
+
+    // The log is only read: the running window may go on writing it.
+    if (chosen.constFirst().names().constLast() == HistoryName)
+        return showHistory(streams);
 
     // Two copies on one wheel would mix their queries' answers, and two
     // uploads would ruin its firmware.

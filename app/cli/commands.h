@@ -36,6 +36,7 @@ int deleteProfile(Streams streams, const QString &name);
 int readForBackup(Streams streams, const Host &host, settingssnapshot::Settings &settings);
 int restoreDocument(Streams streams, const Host &host, const QByteArray &json,
                     const QString &source);
+int showHistory(Streams streams);
 
 // Writes "nolkset: " and the reason as one line on standard error.
 int fail(Streams streams, int status, const QString &reason);

@@ -3,6 +3,8 @@
 #include "device/delays.h"
 #include "app/dialogs.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,11 +27,25 @@ void isolate(int delayDivisor)
     }
     dialogs::script::setEnabled(true);
     delays::setTestDivisor(delayDivisor);
+    // Files an earlier run left behind.
+    clearSettings();
 }
 
 void clearSettings()
 {
     QSettings(QStringLiteral("Nolk Controls"), QStringLiteral("NolkSet")).clear();
+    // The calibration store that stands in for the registry.
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Nolk Controls"),
+              QStringLiteral("DirectInput"))
+        .clear();
+    // A test may have put a file where the folder belongs.
+    const QString userFiles = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // An empty path would name the working folder; outside test mode it
+    // would name the user's own files.
+    if (userFiles.isEmpty() || !QStandardPaths::isTestModeEnabled())
+        return;
+    QFile::remove(userFiles);
+    QDir(userFiles).removeRecursively();
 }
 
 } // namespace testenv

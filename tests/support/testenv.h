@@ -10,7 +10,8 @@ namespace testenv {
 // program's delays by delayDivisor. Call from initTestCase().
 void isolate(int delayDivisor = 20);
 
-// Removes every stored setting (between test functions).
+// Removes every stored setting and the user's files (backups, the update
+// log) from the test's application data folder (between test functions).
 void clearSettings();
 
 } // namespace testenv
