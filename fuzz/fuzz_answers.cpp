@@ -83,7 +83,8 @@ void checkValues(const Report &answer)
 void checkEcho(const Report &answer, std::uint8_t asked, std::uint8_t parameter)
 {
     const bool isParameter = asked == item::ParameterValue;
-    const auto sent = std::make_unique<Report>(isParameter ? parameterQuery(parameter) : query(asked));
+    const auto sent =
+        std::make_unique<Report>(isParameter ? parameterQuery(parameter) : query(asked));
     const auto received = std::make_unique<Report>(answer);
     const bool echoed = echoes(*sent, *received);
     FUZZ_CHECK(*received == answer);
