@@ -15,6 +15,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 
 class DeviceWatcher;
@@ -38,6 +40,10 @@ namespace request {
 struct Request;
 struct Answer;
 } // namespace request
+
+namespace cli {
+struct Streams;
+} // namespace cli
 
 class MainWindow : public QMainWindow
 {
@@ -110,6 +116,12 @@ private:
     // Stops the reader, closes the wheel and waits for the next search.
     void abandonConnection();
     void applyModelProfile(const QString &name);
+    // The first count of storedsettings::ConnectionReads into the pages, all
+    // or nothing: a wheel that leaves one unanswered is dropped.
+    bool readStoredSettings(std::size_t count);
+    // The pages show the settings the wheel now stores; false when it was
+    // dropped.
+    bool rereadSettings();
     // Each read returns false when its transfer failed.
     bool readStoredSetting(storedsettings::Read read);
     bool readLedColors();
@@ -135,6 +147,8 @@ private:
 
     // Paddle axis calibration: settings/mainwindow_axiscalibration.cpp
     void readAxisCalibration(int axis);
+    // Both axes' kept calibration, shown as the ranges of their bars.
+    void loadAxisCalibration();
     void writeAxisCalibration(int axis);
     void calibrateAxis(int axis, bool checked);
     // The ranges a stored paddle report carries; an axis whose calibration
@@ -198,8 +212,11 @@ private:
     // The command line's requests, run between the window's own transfers
     request::Answer carryOut(const request::Request &request);
     void raiseWindow();
+    // Runs a command of the command line on the wheel this window holds;
+    // false, with its message in the debug output, when it failed.
+    bool runCommand(const std::function<int(cli::Streams)> &command);
     // Shows what the wheel holds after a restore, as at connection.
-    void rereadSettings();
+    void showRestoredSettings();
     CommandServer *commandServer = nullptr;
 
     // Profiles

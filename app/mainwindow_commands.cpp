@@ -4,6 +4,7 @@
 #include "app/commandserver.h"
 #include "ui_mainwindow.h"
 
+#include <QDebug>
 #include <QTextStream>
 
 bool MainWindow::serveCommands(const QString &folder)
@@ -34,7 +35,7 @@ request::Answer MainWindow::carryOut(const request::Request &request)
     err.flush();
     if (connected && (request.command == QLatin1String("restore") ||
                       request.command == QLatin1String("apply-profile")))
-        rereadSettings();
+        showRestoredSettings();
     refreshProfileRow();
     return answer;
 }
@@ -47,14 +48,15 @@ void MainWindow::raiseWindow()
     activateWindow();
 }
 
-void MainWindow::rereadSettings()
+bool MainWindow::runCommand(const std::function<int(cli::Streams)> &command)
 {
-    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState()) {
-        abandonConnection();
-        return;
-    }
-    readAxisCalibration(3);
-    ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
-    readAxisCalibration(2);
-    ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = command({outStream, errStream, false});
+    errStream.flush();
+    if (status != cli::Success)
+        qDebug().noquote() << err.trimmed();
+    return status == cli::Success;
 }

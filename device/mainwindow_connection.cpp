@@ -66,20 +66,11 @@ void MainWindow::onInit()
 
     eventThread.start();
     ui->pbStatus->hide();
-    // A connection is all or nothing: half the wheel's state in the window
-    // would show, and later store, values the wheel never reported.
-    for (const storedsettings::Read read : storedsettings::ConnectionReads) {
-        if (!readStoredSetting(read)) {
-            abandonConnection();
-            return;
-        }
-    }
+    if (!readStoredSettings(storedsettings::ConnectionReads.size()))
+        return;
     connected = true;
     endUploadSearch();
-    readAxisCalibration(3);
-    ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
-    readAxisCalibration(2);
-    ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
+    loadAxisCalibration();
     // A kept calibration that never reached the wheel (the window closed
     // without a save, or the save failed) goes out with the next save.
     givenRanges.reset();
@@ -133,6 +124,31 @@ void MainWindow::showWaitingState()
     for (QWidget *widget : encoderAndAxes)
         widget->hide();
     ui->lbVersion->hide();
+}
+
+bool MainWindow::readStoredSettings(std::size_t count)
+{
+    // Half the wheel's state in the window would show, and later store,
+    // values the wheel never reported.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!readStoredSetting(storedsettings::ConnectionReads.at(i))) {
+            abandonConnection();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MainWindow::rereadSettings()
+{
+    return readStoredSettings(storedsettings::SettingReadCount);
+}
+
+void MainWindow::showRestoredSettings()
+{
+    // A restore also stores this computer's calibration of the axes.
+    if (rereadSettings())
+        loadAxisCalibration();
 }
 
 bool MainWindow::readStoredSetting(storedsettings::Read read)

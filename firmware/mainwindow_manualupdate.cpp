@@ -159,7 +159,6 @@ void MainWindow::onClearFlash()
     givenRanges.reset();
     setCalibrationGiven(calibrationstore::AxisL, false);
     setCalibrationGiven(calibrationstore::AxisR, false);
-    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState())
-        abandonConnection();
+    rereadSettings();
     dialogs::information(this, tr("Notify"), tr("Flash data has been cleared."));
 }

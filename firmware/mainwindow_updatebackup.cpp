@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
 
 #include "device/delays.h"
+#include "app/cli/commands.h"
 #include "app/dialogs.h"
 #include "firmware/updatecheck.h"
 #include "settings/settingsbackup.h"
-#include "settings/settingsrestore.h"
 #include "settings/storedsettings.h"
 #include "ui_mainwindow.h"
 
@@ -141,16 +141,14 @@ void MainWindow::offerRestore(const settingssnapshot::Settings &backup)
                           tr("The update reset the wheel's settings.\nRestore the settings from "
                              "before the update?")) != QMessageBox::Yes)
         return;
-    // The backup as its file holds it, restored as --restore restores a file.
-    const settingssnapshot::Decoded document =
-        settingssnapshot::decode(settingssnapshot::encode(backup));
-    const bool restored =
-        document.document &&
-        settingsrestore::restore(productId, *document.document, *now.settings).outcome ==
-            settingsrestore::Outcome::Restored;
+    // The backup as its file holds it, restored as --restore restores a file:
+    // from what the wheel holds once the question is answered.
+    const bool restored = runCommand([&](cli::Streams streams) {
+        return cli::restoreDocument(streams, {true, productId}, settingssnapshot::encode(backup),
+                                    QStringLiteral("the settings from before the update"));
+    });
     // The pages show what the wheel holds now, restored or not.
-    if (!readLedColors() || !readPaddleMode() || !readPulseWidth() || !readClutchState())
-        abandonConnection();
+    showRestoredSettings();
     if (!restored)
         dialogs::critical(this, tr("Error"), tr("Can not save setting."));
 }

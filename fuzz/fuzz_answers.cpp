@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 using namespace protocol;
 
@@ -76,6 +77,55 @@ void checkValues(const Report &answer)
     FUZZ_CHECK(std::equal(block.begin(), block.end(), answer.begin() + 2));
 }
 
+// The echo check between a query for asked (and, for a parameter's value,
+// parameter) and the answer. Both go in as heap copies of exactly one
+// report, so the address sanitizer stops any read past byte 19.
+void checkEcho(const Report &answer, std::uint8_t asked, std::uint8_t parameter)
+{
+    const bool isParameter = asked == item::ParameterValue;
+    const auto sent =
+        std::make_unique<Report>(isParameter ? parameterQuery(parameter) : query(asked));
+    const auto received = std::make_unique<Report>(answer);
+    const bool echoed = echoes(*sent, *received);
+    FUZZ_CHECK(*received == answer);
+    // The name's own decoder takes the same answers as its own.
+    if (asked == item::DeviceName)
+        FUZZ_CHECK(deviceNameAnswer(answer).has_value() == echoed);
+    // A get that left the query in the buffer brought no answer.
+    if (asked != op::Query)
+        FUZZ_CHECK(!echoes(*sent, *sent));
+
+    // Only the echo bytes decide: every other byte may be anything.
+    Report withEcho = answer;
+    for (std::size_t i = 0; i < ReportSize; ++i)
+        withEcho[i] = static_cast<std::uint8_t>(~withEcho[i]);
+    withEcho[1] = answer[1];
+    withEcho[2] = answer[2];
+    FUZZ_CHECK(echoes(*sent, withEcho) == echoed);
+
+    // The echo shares no byte with the value: an answer with the echo put in
+    // decodes as the bare answer does.
+    withEcho = answer;
+    withEcho[1] = asked;
+    if (isParameter)
+        withEcho[2] = parameter;
+    FUZZ_CHECK(echoes(*sent, withEcho));
+    if (isParameter) {
+        FUZZ_CHECK(pulseWidthAnswer(withEcho) == pulseWidthAnswer(answer));
+        FUZZ_CHECK(clutchAnswer(withEcho) == clutchAnswer(answer));
+    } else if (asked < LedBlockCount) {
+        FUZZ_CHECK(ledBlockAnswer(withEcho) == ledBlockAnswer(answer));
+    } else if (asked == item::PaddleMode) {
+        FUZZ_CHECK(paddleModeAnswer(withEcho) == paddleModeAnswer(answer));
+    } else if (asked == item::Battery) {
+        const BatteryState echoedState = batteryAnswer(withEcho);
+        const BatteryState bare = batteryAnswer(answer);
+        FUZZ_CHECK(echoedState.charge == bare.charge && echoedState.supply == bare.supply);
+    } else if (asked == item::DeviceName) {
+        FUZZ_CHECK(deviceNameAnswer(withEcho) == textAt(answer, 2));
+    }
+}
+
 // Positions past the report read as nothing rather than past its end.
 void checkPositions(const Report &answer, std::size_t position)
 {
@@ -97,7 +147,8 @@ void checkPositions(const Report &answer, std::size_t position)
 
 } // namespace
 
-// Bytes 0 to 19 are the answer (missing ones zero); the rest picks a position.
+// Bytes 0 to 19 are the answer (missing ones zero); the next 8 pick a
+// position, and the 2 after them the queried item and parameter.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     Report answer{};
@@ -110,5 +161,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = ReportSize; i < size && i < ReportSize + sizeof position; ++i)
         position = position << 8 | data[i];
     checkPositions(answer, position);
+
+    const std::size_t askedAt = ReportSize + sizeof position;
+    checkEcho(answer, size > askedAt ? data[askedAt] : item::LedBlock0,
+              size > askedAt + 1 ? data[askedAt + 1] : param::PulseWidth);
     return 0;
 }

@@ -79,6 +79,14 @@ void MainWindow::readAxisCalibration(int axis)
     }
 }
 
+void MainWindow::loadAxisCalibration()
+{
+    readAxisCalibration(calibrationstore::AxisL);
+    ui->pgAdcL->setRange(static_cast<int>(adcMinL), static_cast<int>(adcMaxL));
+    readAxisCalibration(calibrationstore::AxisR);
+    ui->pgAdcR->setRange(static_cast<int>(adcMinR), static_cast<int>(adcMaxR));
+}
+
 protocol::AxisRanges MainWindow::axisRanges() const
 {
     const auto range = [](const QPushButton *button, quint32 minimum, quint32 maximum,

@@ -7,9 +7,7 @@
 #include "ui_mainwindow.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QLineEdit>
-#include <QTextStream>
 
 namespace {
 
@@ -80,20 +78,15 @@ void MainWindow::onApplyProfile()
 {
     if (!connected || upgradeThread.isRunning())
         return;
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = cli::applyProfile({outStream, errStream, false}, {true, productId},
-                                         cbProfile->currentText());
-    errStream.flush();
-    rereadSettings();
-    if (status != cli::Success) {
-        qDebug().noquote() << err.trimmed();
+    const QString name = cbProfile->currentText();
+    const bool applied = runCommand([&](cli::Streams streams) {
+        return cli::applyProfile(streams, {true, productId}, name);
+    });
+    showRestoredSettings();
+    if (applied)
+        dialogs::information(this, tr("Success"), tr("Profile applied."));
+    else
         dialogs::critical(this, tr("Error"), tr("Can not save setting."));
-        return;
-    }
-    dialogs::information(this, tr("Success"), tr("Profile applied."));
 }
 
 void MainWindow::onSaveProfile()
@@ -110,17 +103,12 @@ void MainWindow::onSaveProfile()
                           tr("The profile \"%1\" exists.\nDo you want to replace it?").arg(name)) !=
             QMessageBox::Yes)
         return;
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = cli::saveProfile({outStream, errStream, false}, {true, productId}, name, true);
-    errStream.flush();
+    const bool saved = runCommand([&](cli::Streams streams) {
+        return cli::saveProfile(streams, {true, productId}, name, true);
+    });
     refreshProfileRow();
-    if (status != cli::Success) {
-        qDebug().noquote() << err.trimmed();
+    if (saved)
+        dialogs::information(this, tr("Success"), tr("Profile saved."));
+    else
         dialogs::critical(this, tr("Error"), tr("Can not save setting."));
-        return;
-    }
-    dialogs::information(this, tr("Success"), tr("Profile saved."));
 }

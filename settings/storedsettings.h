@@ -34,11 +34,13 @@ std::optional<QString> readName();
 std::optional<QString> readFirmwareVersion();
 
 // What a connection reads, in the order it asks the wheel. The window's
-// connection and the full read below both walk this list.
+// connection and the full read below both walk this list. The settings a
+// restore or a flash clearing changes come first, SettingReadCount of them.
 enum class Read { Leds, PaddleMode, PulseWidth, Clutch, Name, FirmwareVersion };
 inline constexpr std::array<Read, 6> ConnectionReads = {Read::Leds,       Read::PaddleMode,
                                                         Read::PulseWidth, Read::Clutch,
                                                         Read::Name,       Read::FirmwareVersion};
+inline constexpr std::size_t SettingReadCount = 4;
 
 struct Reading
 {

@@ -19,6 +19,10 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
+
 namespace {
 
 using emu::Model;
@@ -28,6 +32,8 @@ struct Result
     int status;
     QString out;
     QString err;
+    // When the command line began, for a run beside a window.
+    emu::Clock::time_point started;
 };
 
 // Paddle mode 131 (right paddle, bite point 30 %), axis R 200 to 4000, L 300
@@ -109,12 +115,14 @@ private slots:
     void window();
     void malformedRequests_data();
     void malformedRequests();
+    void waitsForSave();
 
 private:
     // The command line as a terminal runs it; with a window serving, on its
-    // own thread while this one runs the window's event loop.
+    // own thread while this one does meanwhile and then runs the window's
+    // event loop.
     Result run(const QStringList &arguments);
-    Result runBeside(const QStringList &arguments);
+    Result runBeside(const QStringList &arguments, const std::function<void()> &meanwhile = {});
 
     QTemporaryDir folder;
 };
@@ -127,14 +135,20 @@ Result TestProfiles::run(const QStringList &arguments)
     QTextStream errStream(&err);
     const int status = cli::run(QStringList{"nolkset"} + arguments, {outStream, errStream, false},
                                 folder.path());
-    return {status, out, err};
+    return {status, out, err, {}};
 }
 
-Result TestProfiles::runBeside(const QStringList &arguments)
+Result TestProfiles::runBeside(const QStringList &arguments, const std::function<void()> &meanwhile)
 {
-    Result result{-1, {}, {}};
-    QThread *thread = QThread::create([&] { result = run(arguments); });
+    Result result{-1, {}, {}, {}};
+    QThread *thread = QThread::create([&] {
+        const emu::Clock::time_point started = emu::Clock::now();
+        result = run(arguments);
+        result.started = started;
+    });
     thread->start();
+    if (meanwhile)
+        meanwhile();
     if (!QTest::qWaitFor([thread] { return thread->isFinished(); }, 20000))
         qFatal("the command line got no answer from the window");
     delete thread;
@@ -326,6 +340,46 @@ void TestProfiles::malformedRequests()
              answer.constData());
     QVERIFY(answer.endsWith(",\"out\":\"\",\"status\":2}\n"));
     QCOMPARE(sentReports(), QByteArrayList());
+}
+
+// A command line started while the window stores the PADDLES page waits for
+// the save: none of its queries falls between the save's transfers, and it
+// shows what the save stored.
+void TestProfiles::waitsForSave()
+{
+    using namespace std::chrono_literals;
+    plugKept(Model::Ralka);
+    MainWindow window;
+    QVERIFY(window.serveCommands(folder.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(window, "pbSaveProfile")->isEnabled(), 10000);
+    child<QSlider>(window, "hsBite")->setValue(70);
+    emu::clearLog();
+    const Result shown = runBeside({"--show"}, [&] {
+        // 200 ms a transfer: the save's paddle write and clutch query take
+        // 600 ms, long after the command line has sent its request.
+        for (const emu::Transfer kind : {emu::Transfer::SendFeature, emu::Transfer::GetFeature})
+            emu::setLatency(kind, 200ms);
+        child<QPushButton>(window, "pbSaveP")->click();
+        for (const emu::Transfer kind : {emu::Transfer::SendFeature, emu::Transfer::GetFeature})
+            emu::setLatency(kind, 0us);
+    });
+    QCOMPARE(shown.status, 0);
+    QVERIFY2(shown.out.contains("Clutch paddle:        right paddle, bite point 70%\n"),
+             qPrintable(shown.out));
+
+    // The save's clutch query brings the log's first answer.
+    const std::vector<emu::LogEntry> log = emu::log();
+    const auto saveEnd = std::find_if(log.begin(), log.end(), [](const emu::LogEntry &entry) {
+        return entry.kind == emu::Transfer::GetFeature;
+    });
+    QVERIFY(saveEnd != log.end());
+    QVERIFY2(shown.started < saveEnd->time, "the command line started after the save");
+    QByteArrayList saved;
+    for (auto entry = log.begin(); entry <= saveEnd; ++entry) {
+        if (entry->kind == emu::Transfer::SendFeature)
+            saved << QByteArray(reinterpret_cast<const char *>(entry->bytes.data()), 4).toHex();
+    }
+    QCOMPARE(saved, QByteArrayList({"020aabef", "020b0c08"}));
 }
 
 QTEST_MAIN(TestProfiles)
