@@ -6,6 +6,7 @@
 #include "support/findwidget.h"
 #include "support/testenv.h"
 #include "support/transfers.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QPushButton>
@@ -30,18 +31,8 @@ QStringList boxes()
     return shown;
 }
 
-QSettings directInput()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput");
-}
-
-QString calibrationKey(int productId, int axis)
-{
-    return QStringLiteral("System/CurrentControlSet/Control/MediaProperties/PrivateProperties/"
-                          "DirectInput/VID_7B3E&PID_%1/Calibration/0/Type/Axes/%2/Calibration")
-        .arg(productId, 4, 16, QLatin1Char('0'))
-        .arg(axis);
-}
+using testenv::calibrationKey;
+using testenv::directInput;
 
 // The red, green and blue values a slot has in an image, 4 bits each.
 Nibbles slotNibbles(const emu::LedImage &image, int slot)
@@ -73,20 +64,11 @@ const QByteArrayList LedBlocks{"03 00", "03 01", "03 03", "03 02"};
 
 } // namespace
 
-class TestWheelSettings : public QObject
+class TestWheelSettings : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { testenv::isolate(); }
-    void cleanup()
-    {
-        emu::reset();
-        testenv::clearSettings();
-        directInput().clear();
-        dialogs::script::reset();
-    }
-
     // Axis 3 of product 0x2007 after a value was put in the store, which must
     // answer as the registry does; a save then replaces whatever was there. The
     // value holds minimum, centre (rounded down) and maximum, 32-bit little-endian.
@@ -166,8 +148,7 @@ private slots:
             stored[k] = static_cast<std::uint8_t>(k * 29 + 7);
         wheel->setStoredLeds(stored);
         DebugCapture debug;
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         const QString before = shownColor(window, button);
         emu::clearLog();
 
@@ -218,8 +199,7 @@ private slots:
     {
         QFETCH(int, failKind);
         auto wheel = emu::plug(emu::Model::Demta);
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         dialogs::script::queueColor(QColor(31, 31, 31));
         child<QPushButton>(window, "pbB3")->click();
 
