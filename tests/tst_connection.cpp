@@ -34,12 +34,7 @@ protected:
     }
 };
 
-QString buttonColor(QWidget &window, const char *name)
-{
-    const QString style = child<QPushButton>(window, name)->styleSheet();
-    const int start = style.indexOf(QLatin1String("rgb("));
-    return style.mid(start, style.indexOf(QLatin1Char(')'), start) - start + 1);
-}
+using windowlook::buttonColor;
 
 // Transfers of a kind in the wheel's log that worked (or failed); for a
 // query item, only the queries of that item.

@@ -80,14 +80,12 @@ QString pagesAndSave(QWidget &window)
 {
     const auto *bite = child<QSlider>(window, "hsBite");
     const auto *pulse = child<QSlider>(window, "hsTrigger");
-    const QString style = child<QPushButton>(window, "pbB1")->styleSheet();
-    const qsizetype colour = style.indexOf(QLatin1String("rgb("));
     QString shown = QStringLiteral("%1 (%2) %3 (%4) %5;")
                         .arg(bite->value())
                         .arg(bite->statusTip())
                         .arg(pulse->value())
                         .arg(pulse->statusTip())
-                        .arg(style.mid(colour, style.indexOf(QLatin1Char(')'), colour) - colour + 1));
+                        .arg(windowlook::buttonColor(window, "pbB1"));
     emu::clearLog();
     child<QPushButton>(window, "pbSaveP")->click();
     for (QByteArray sent : sentReports()) {

@@ -6,6 +6,7 @@
 #include "firmware/updateserver.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
+#include "support/firmwareimage.h"
 #include "support/httpsserver.h"
 #include "support/windowfixture.h"
 #include "support/windowlook.h"
@@ -49,10 +50,7 @@ QByteArray document(const QString &version, const QString &md5)
 // An image the emulated wheel takes its new build date from once written.
 QByteArray firmware(int size, const QString &date = NewerDate)
 {
-    QByteArray image = "NOLKFW:" + date.toLatin1() + '\0';
-    while (image.size() < size)
-        image.append(static_cast<char>(image.size() * 7));
-    return image.left(size);
+    return firmwareimage::make(size, date.toLatin1());
 }
 
 QString md5Of(const QByteArray &bytes)
@@ -355,9 +353,7 @@ private slots:
         auto wheel = emu::plug(Model::Ralka);
         MainWindow &window = connectWindow();
         const QString manual = temp->filePath("manual.bin");
-        QFile file(manual);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(firmware(4000)) == 4000);
-        file.close();
+        QVERIFY(firmwareimage::write(manual, firmware(4000)));
         const QStringList before = tempEntries();
         ReplyWatch replies;
         auto *path = child<QLineEdit>(window, "lePath");

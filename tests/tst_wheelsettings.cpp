@@ -43,12 +43,7 @@ Nibbles slotNibbles(const emu::LedImage &image, int slot)
     return values;
 }
 
-QString shownColor(QWidget &window, const QString &button)
-{
-    const QString style = child<QPushButton>(window, qPrintable(button))->styleSheet();
-    const qsizetype start = style.indexOf(QLatin1String("rgb("));
-    return style.mid(start, style.indexOf(QLatin1Char(')'), start) - start + 1);
-}
+using windowlook::buttonColor;
 
 // The reports sent, LED output reports by their report id and block only.
 QByteArrayList heads()
@@ -149,14 +144,14 @@ private slots:
         wheel->setStoredLeds(stored);
         DebugCapture debug;
         MainWindow &window = connectWindow();
-        const QString before = shownColor(window, button);
+        const QString before = buttonColor(window, button);
         emu::clearLog();
 
         if (picked.isValid())
             dialogs::script::queueColor(picked);
         child<QPushButton>(window, qPrintable(button))->click();
         QCOMPARE(dialogs::script::colorDialogs(), 1);
-        QCOMPARE(shownColor(window, button), painted.isEmpty() ? before : painted);
+        QCOMPARE(buttonColor(window, button), painted.isEmpty() ? before : painted);
         QCOMPARE(heads(), picked.isValid() ? LedBlocks : QByteArrayList());
         if (!picked.isValid())
             return;
@@ -214,7 +209,7 @@ private slots:
         QTRY_VERIFY(windowlook::isWaiting(window));
         wheel->replug();
         QTRY_VERIFY(windowlook::isConnected(window));
-        QTEST(shownColor(window, "pbB3"), "back");
+        QTEST(buttonColor(window, "pbB3"), "back");
     }
 };
 
