@@ -5,6 +5,7 @@
 #include "bench/benchwindow.h"
 #include "emulator/wheelemulator.h"
 #include "support/testenv.h"
+#include "support/windowlook.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,12 +24,6 @@ constexpr double GoalMs = 100;
 
 void discard(QtMsgType, const QMessageLogContext &, const QString &)
 {
-}
-
-bool isWaiting(const BenchWindow &window)
-{
-    return window.findChild<QLabel *>(QStringLiteral("lbHead"))->text() ==
-           QLatin1String("WAITING FOR DEVICE...");
 }
 
 void pause(int ms)
@@ -56,13 +51,13 @@ Figures measure(bool deviceEvents, std::mt19937 &random)
     std::vector<double> ms;
     for (int plug = 0; plug < Plugs; ++plug) {
         wheel->unplug();
-        while (!isWaiting(window))
+        while (!windowlook::isWaiting(window))
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         pause(moment(random));
         QElapsedTimer clock;
         clock.start();
         wheel->replug();
-        if (!window.waitConnected())
+        if (!windowfixture::waitConnected(window))
             qFatal("the window did not connect");
         ms.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     }

@@ -3,43 +3,20 @@
 
 #include "app/mainwindow.h"
 #include "bench/benchresult.h"
-#include "emulator/wheelemulator.h"
+#include "support/windowfixture.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QStackedWidget>
-
-// The window as the benchmarks drive it: the input slot within reach, and a
-// wait for the connected INPUTS page.
+// The window as the benchmarks drive it, with the input slot within reach.
 class BenchWindow : public MainWindow
 {
 public:
     using MainWindow::onJoystickEvent;
 
-    bool isConnected() const
-    {
-        return findChild<QLabel *>(QStringLiteral("lbHead"))
-                   ->text()
-                   .startsWith(QLatin1String("NOLK CONTROLS ")) &&
-               findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->currentIndex() == 0;
-    }
-
     // Shown, and connected to the wheel plugged before.
     void showConnected()
     {
         show();
-        if (!waitConnected())
+        if (!windowfixture::waitConnected(*this))
             qFatal("the window did not connect");
-    }
-
-    bool waitConnected(int timeoutMs = 10000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!isConnected() && clock.elapsed() < timeoutMs)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return isConnected();
     }
 };
 
@@ -47,7 +24,7 @@ public:
 inline auto plugRalka()
 {
     emu::setLogEnabled(false);
-    return emu::plug(emu::Model::Ralka, 0x2007);
+    return windowfixture::plug();
 }
 
 #endif

@@ -1,10 +1,10 @@
-#include "app/cli/commandline.h"
 #include "app/cli/progressline.h"
 #include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
 #include "firmware/updatelog.h"
-#include "settings/calibrationstore.h"
 #include "support/firmwareimage.h"
+#include "support/clirun.h"
+#include "support/keptsettings.h"
 #include "support/testenv.h"
 #include "support/transfers.h"
 
@@ -18,49 +18,7 @@ namespace {
 
 using emu::Model;
 
-struct Result
-{
-    int status;
-    QString out;
-    QString err;
-};
-
-// The settings the tests give a wheel before backing it up: none of them the
-// wheel's defaults, the axis ranges as this computer keeps them. Paddle mode
-// 131, axis R 200 to 4000, L 300 to 3900, pulse width 180, clutch 255 (off).
-emu::Settings kept()
-{
-    return {131, 4000, 3900, 200, 300, 180, 255};
-}
-
-emu::LedImage pattern()
-{
-    emu::LedImage image{};
-    for (std::size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<std::uint8_t>(i * 37);
-    return image;
-}
-
-std::shared_ptr<emu::Wheel> plugKept(Model model)
-{
-    auto wheel = emu::plug(model, 0x2007);
-    wheel->setStored(kept());
-    wheel->setStoredLeds(pattern());
-    calibrationstore::save(0x2007, calibrationstore::AxisL, {300, 3900});
-    calibrationstore::save(0x2007, calibrationstore::AxisR, {200, 4000});
-    return wheel;
-}
-
-// What the program sent that is no query: the writes a refusal must not make.
-QByteArrayList writes()
-{
-    QByteArrayList found;
-    for (const QByteArray &sent : sentReports()) {
-        if (!sent.startsWith("02 0b"))
-            found << sent;
-    }
-    return found;
-}
+using namespace keptsettings;
 
 // The emulator numbers its wheels' paths on from every earlier test.
 QString samePaths(QString text)
@@ -117,13 +75,7 @@ void TestCommandLine::init()
 
 Result TestCommandLine::run(const QStringList &arguments, bool terminal)
 {
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = cli::run(QStringList{QStringLiteral("nolkset")} + arguments,
-                                {outStream, errStream, terminal}, folder.path());
-    return {status, out, err};
+    return runCli(arguments, folder.path(), terminal);
 }
 
 // -1: not a command line, the window starts and Qt takes the arguments.
@@ -309,11 +261,9 @@ void TestCommandLine::wheelCommands()
     if (fault[0] == QLatin1String("write"))
         emu::failFrom(emu::Transfer::Write, 0);
     if (fault[0] == QLatin1String("answer")) {
-        emu::Report answer{};
-        const QByteArray bytes = QByteArray::fromHex(fault[3].toLatin1());
-        std::copy(bytes.begin(), bytes.end(), answer.begin());
         wheel->setRawAnswer(static_cast<std::uint8_t>(fault[1].toInt()),
-                            static_cast<std::uint8_t>(fault[2].toInt()), answer);
+                            static_cast<std::uint8_t>(fault[2].toInt()),
+                            answerFrom(fault[3].toLatin1()));
     }
     if (fault[0] == QLatin1String("name"))
         wheel->setName(failure.mid(5).toStdString());

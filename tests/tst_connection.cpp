@@ -4,7 +4,8 @@
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
-#include "support/testenv.h"
+#include "support/transfers.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QLabel>
@@ -33,12 +34,7 @@ protected:
     }
 };
 
-QString buttonColor(QWidget &window, const char *name)
-{
-    const QString style = child<QPushButton>(window, name)->styleSheet();
-    const int start = style.indexOf(QLatin1String("rgb("));
-    return style.mid(start, style.indexOf(QLatin1Char(')'), start) - start + 1);
-}
+using windowlook::buttonColor;
 
 // Transfers of a kind in the wheel's log that worked (or failed); for a
 // query item, only the queries of that item.
@@ -85,14 +81,11 @@ QString storedState(QWidget &window)
 
 } // namespace
 
-class TestConnection : public QObject
+class TestConnection : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-
     void searches();
     void shownAtConnection_data();
     void shownAtConnection();
@@ -103,18 +96,6 @@ private slots:
     void arrival_data();
     void arrival();
 };
-
-void TestConnection::initTestCase()
-{
-    testenv::isolate();
-}
-
-void TestConnection::cleanup()
-{
-    delays::setTestDivisor(20);
-    emu::reset();
-    testenv::clearSettings();
-}
 
 // Each search tries the three ids in order, a retry delay apart; of the
 // wheels found the lowest id opens, and only it is talked to.
@@ -130,8 +111,7 @@ void TestConnection::searches()
         QCOMPARE(opens[i].productId, order[i % 3]);
         QVERIFY(!opens[i].opened);
     }
-    QVERIFY(opens[3].time - opens[2].time >=
-            std::chrono::milliseconds(delays::ms(delays::ReconnectMs)));
+    QVERIFY(opens[3].time - opens[2].time >= std::chrono::milliseconds(3000 / 20));
 
     emu::plug(Model::Sovin, 0x2009);
     emu::plug(Model::Ralka, 0x2008);
@@ -196,9 +176,7 @@ void TestConnection::shownAtConnection()
     QFETCH(QString, pictures);
     QFETCH(QString, offered);
     QFETCH(QString, positions);
-    auto wheel = emu::plug(model, 0x2009);
-    if (!name.isEmpty())
-        wheel->setName(name.toStdString());
+    auto wheel = windowfixture::plug(model, 0x2009, name);
     wheel->setStored(storedSettings(stored[0], stored[1], stored[2]));
     wheel->setBuildDate(date.toStdString());
     wheel->setStoredLeds({0x0F});
@@ -257,8 +235,7 @@ void TestConnection::reconnect()
     QFETCH(int, searches);
     auto wheel = emu::plug(Model::Sovin);
     DebugCapture debug;
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     ShowCounter lamp(child<QPushButton>(window, "pbStatus"));
 
     if (how == "search twice") {
@@ -279,7 +256,9 @@ void TestConnection::reconnect()
         wheel->unplug();
         if (how == "wait") {
             QTRY_VERIFY(windowlook::isWaiting(window));
-            QTest::qWait(300);
+            // A retry finds nothing and starts no second reader.
+            emu::clearLog();
+            QTRY_VERIFY(!emu::openAttempts().empty());
             QVERIFY(windowlook::isWaiting(window));
             QCOMPARE(debug.count("joystick event thread done."), 1);
         }
@@ -288,14 +267,12 @@ void TestConnection::reconnect()
     }
     QTRY_COMPARE(queriesOf(0x0D), searches);
     QTRY_VERIFY(windowlook::isConnected(window));
-    QTest::qWait(50);
-    QCOMPARE(queriesOf(0x0D), searches);
     QCOMPARE(lamp.shows > 0, how == "wait" || how == "no echo");
-    QCOMPARE(emu::misuseCount(), 0);
     QVERIFY(HidLink::instance().isOpen());
-    emu::clearLog();
     wheel->setHeld(0, true);
     QTRY_VERIFY(logged(emu::Transfer::Read) > 0);
+    // No search after the one that connected.
+    QCOMPARE(queriesOf(0x0D), searches);
 }
 
 void TestConnection::failedConnectionRead_data()
@@ -345,10 +322,7 @@ void TestConnection::failedConnectionRead()
     if (stale.isEmpty()) {
         emu::failFrom(emu::Transfer::GetFeature, readsBefore);
     } else {
-        emu::Report answer{};
-        const QByteArray bytes = QByteArray::fromHex(stale);
-        std::copy(bytes.begin(), bytes.end(), answer.begin());
-        wheel->setRawAnswer(std::uint8_t(query[0]), std::uint8_t(query[1]), answer);
+        wheel->setRawAnswer(std::uint8_t(query[0]), std::uint8_t(query[1]), answerFrom(stale));
     }
     // Room for the test to lift the failure before the retry.
     delays::setTestDivisor(6);

@@ -1,10 +1,9 @@
-#include "device/delays.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"
 #include "support/findwidget.h"
 #include "support/firmwareimage.h"
-#include "support/testenv.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QLineEdit>
@@ -127,12 +126,11 @@ void setLatency(std::chrono::microseconds latency)
 
 } // namespace
 
-class TestFaultSweep : public QObject
+class TestFaultSweep : public WindowTest
 {
     Q_OBJECT
 
     QTemporaryDir folder;
-    std::unique_ptr<MainWindow> window;
     std::shared_ptr<emu::Wheel> wheel;
     int passed = 0;
     int failed = 0;
@@ -142,22 +140,16 @@ class TestFaultSweep : public QObject
 private slots:
     void initTestCase()
     {
-        testenv::isolate();
-        QVERIFY(folder.isValid());
+        WindowTest::initTestCase();
         imagePath = folder.filePath(QStringLiteral("sweep.bin"));
         QVERIFY(firmwareimage::write(imagePath, firmwareimage::make(320)));
     }
     void init() { emu::setFirmwareTiming({30ms, 30ms}); }
     void cleanup()
     {
-        // The window's threads end with it.
-        window.reset();
-        QCOMPARE(emu::misuseCount(), 0);
-        ++(QTest::currentTestFailed() ? failed : passed);
         wheel.reset();
-        emu::reset();
-        dialogs::script::reset();
-        testenv::clearSettings();
+        WindowTest::cleanup();
+        ++(QTest::currentTestFailed() ? failed : passed);
     }
     void cleanupTestCase() { qInfo("fault sweep: %d passed, %d failed", passed, failed); }
 
@@ -188,13 +180,11 @@ private slots:
         wheel->setStoredLeds(beforeLeds);
         wheel->setLiveLeds(beforeLeds);
         if (op.act) {
-            window = std::make_unique<MainWindow>();
-            QTRY_VERIFY(windowlook::isConnected(*window));
+            connectWindow();
             // The clutch state goes back to the wheel once after connection.
             QTRY_VERIFY(transfers(false) >= 19);
             run(*window, op.prepare);
         }
-        QTest::qWait(20);
         emu::clearLog();
         dialogs::script::reset();
 
@@ -239,12 +229,13 @@ private slots:
         // connection's reads instead.
         const bool anyFailed = transfers(true, op.uploads) > 0;
         emu::clearFailures();
-        QTest::qWait(delays::ms(delays::ReconnectMs) + 50);
+        // One retry (3 s) and a little: a search the failure set off has run.
+        QTest::qWait(3000 / 20 + 50);
         const auto settled = [&] {
             return unplugged ? windowlook::isWaiting(*window) : windowlook::isConnected(*window);
         };
         QTRY_VERIFY2_WITH_TIMEOUT(settled(), qPrintable(windowlook::describe(*window)), 5000);
-        QTest::qWait(50);
+        QTest::qWait(50); // and it stays so
         QVERIFY2(settled(), qPrintable(windowlook::describe(*window)));
 
         // A failed transfer ends in an error box, never in a success box; an

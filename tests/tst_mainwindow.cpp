@@ -3,7 +3,7 @@
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
-#include "support/testenv.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QLabel>
@@ -52,18 +52,11 @@ void sendMouse(QWidget &window, const QString &steps)
 
 } // namespace
 
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { testenv::isolate(); }
-    void cleanup()
-    {
-        emu::reset();
-        testenv::clearSettings();
-    }
-
     // Without a wheel: the ABOUT page with its button marked, no version
     // shown, the heading's text through translation.
     void waitingStateAfterConstruction()

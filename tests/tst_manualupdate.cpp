@@ -4,25 +4,23 @@
 #include "device/hidlink.h"
 #include "emulator/wheelemulator.h"
 #include "firmware/updatelog.h"
-#include "settings/calibrationstore.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
 #include "support/firmwareimage.h"
-#include "support/testenv.h"
+#include "support/keptsettings.h"
 #include "support/transfers.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -31,14 +29,7 @@ using emu::Model;
 
 constexpr std::uint16_t SecondId = 0x2008;
 
-// The boxes shown, as "<title>|<text>".
-QStringList boxes()
-{
-    QStringList shown;
-    for (const dialogs::ShownBox &box : dialogs::script::boxes())
-        shown << box.title + '|' + box.text;
-    return shown;
-}
+using windowfixture::shownBoxes;
 
 // What the DEVICE page shows each time the bar moves: the value, the phase,
 // and whether the two update buttons take a press.
@@ -89,14 +80,12 @@ QString pagesAndSave(QWidget &window)
 {
     const auto *bite = child<QSlider>(window, "hsBite");
     const auto *pulse = child<QSlider>(window, "hsTrigger");
-    const QString style = child<QPushButton>(window, "pbB1")->styleSheet();
-    const qsizetype colour = style.indexOf(QLatin1String("rgb("));
     QString shown = QStringLiteral("%1 (%2) %3 (%4) %5;")
                         .arg(bite->value())
                         .arg(bite->statusTip())
                         .arg(pulse->value())
                         .arg(pulse->statusTip())
-                        .arg(style.mid(colour, style.indexOf(QLatin1Char(')'), colour) - colour + 1));
+                        .arg(windowlook::buttonColor(window, "pbB1"));
     emu::clearLog();
     child<QPushButton>(window, "pbSaveP")->click();
     for (QByteArray sent : sentReports()) {
@@ -132,14 +121,12 @@ int successfulEnds()
 
 } // namespace
 
-class TestManualUpdate : public QObject
+class TestManualUpdate : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
 
     void pathChecks_data();
     void pathChecks();
@@ -160,23 +147,9 @@ private:
     QTemporaryDir folder;
 };
 
-void TestManualUpdate::initTestCase()
-{
-    testenv::isolate();
-}
-
 void TestManualUpdate::init()
 {
     emu::setFirmwareTiming({30ms, 30ms});
-}
-
-void TestManualUpdate::cleanup()
-{
-    delays::setTestDivisor(20);
-    QCOMPARE(emu::misuseCount(), 0);
-    emu::reset();
-    dialogs::script::reset();
-    testenv::clearSettings();
 }
 
 QString TestManualUpdate::file(const QString &name, int size)
@@ -200,11 +173,9 @@ void TestManualUpdate::pathChecks()
 {
     QFETCH(QString, text);
     emu::plug(Model::Ralka);
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     upload(window, text);
-    QTest::qWait(50);
-    QCOMPARE(boxes(), QStringList{"Error|Not a valid firmware."});
+    QTRY_COMPARE(shownBoxes(), QStringList{"Error|Not a valid firmware."});
     QVERIFY(firmwareimage::imageReports().empty());
     QVERIFY(idle(window));
     QCOMPARE(logged(), QStringList{"refused  " + text});
@@ -214,9 +185,7 @@ void TestManualUpdate::pathChecks()
 void TestManualUpdate::updateRunsThroughItsStates()
 {
     auto wheel = emu::plug(Model::Ralka);
-    MainWindow window;
-    window.show();
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     const QByteArray image = firmwareimage::make(229376, "Jun  1 2026,12:00");
     const QString path = folder.filePath(QStringLiteral("ralka-full.bin"));
     QVERIFY(firmwareimage::write(path, image));
@@ -230,8 +199,8 @@ void TestManualUpdate::updateRunsThroughItsStates()
 
     const QString wait =
         QStringLiteral("Notify|Please wait until the firmware update has finished.");
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().size(), 3, 10000);
-    QCOMPARE(boxes(), (QStringList{wait, wait, "Notify|Firmware updated successfully."}));
+    QTRY_COMPARE_WITH_TIMEOUT(shownBoxes().size(), 3, 10000);
+    QCOMPARE(shownBoxes(), (QStringList{wait, wait, "Notify|Firmware updated successfully."}));
     QStringList expected;
     for (int value = 1; value <= 95; ++value)
         expected << QStringLiteral("%1 Uploading ... 0 0").arg(value);
@@ -295,24 +264,13 @@ void TestManualUpdate::settingsAcrossUpdate()
     QFETCH(QStringList, shown);
     QFETCH(bool, restored);
 
-    // Paddle mode 131, axis R 200 to 4000, L 300 to 3900, pulse width 180,
-    // clutch 255 (off): none of them the wheel's defaults.
-    const emu::Settings kept{131, 4000, 3900, 200, 300, 180, 255};
-    emu::LedImage leds{};
-    for (std::size_t i = 0; i < leds.size(); ++i)
-        leds[i] = static_cast<std::uint8_t>(i * 37);
-    auto wheel = emu::plug(Model::Ralka);
-    wheel->setStored(kept);
-    wheel->setStoredLeds(leds);
+    auto wheel = keptsettings::plugKept(Model::Ralka);
     wheel->setUpdateResetsSettings(resets);
-    QVERIFY(calibrationstore::save(0x2007, calibrationstore::AxisL, {300, 3900}));
-    QVERIFY(calibrationstore::save(0x2007, calibrationstore::AxisR, {200, 4000}));
     if (unwritable) {
         QVERIFY(QDir().mkpath(QFileInfo(userFiles()).absolutePath()));
         QVERIFY(firmwareimage::write(userFiles(), "a file where the folder belongs"));
     }
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     DebugCapture debug;
     const QString path = folder.filePath(QStringLiteral("settings.bin"));
     QVERIFY(firmwareimage::write(path, firmwareimage::make(4096, "Jun  1 2026,12:00")));
@@ -332,13 +290,13 @@ void TestManualUpdate::settingsAcrossUpdate()
         QTRY_VERIFY_WITH_TIMEOUT(!debug.lines().filter("could not be written; lost line").isEmpty(),
                                  15000);
     QTRY_VERIFY(windowlook::isConnected(window));
-    QCOMPARE(boxes(), shown);
+    QCOMPARE(shownBoxes(), shown);
     QCOMPARE(wheel->imagesWritten(), updated ? 1 : 0);
     if (!updated)
         QVERIFY(firmwareimage::imageReports().empty());
     // Every stored value back byte for byte, or the image's defaults.
-    QCOMPARE(wheel->stored() == kept, restored);
-    QCOMPARE(wheel->storedLeds() == leds, restored);
+    QCOMPARE(wheel->stored() == keptsettings::kept(), restored);
+    QCOMPARE(wheel->storedLeds() == keptsettings::pattern(), restored);
     if (restored && resets)
         QCOMPARE(child<QSlider>(window, "hsTrigger")->value(), 180);
     const QStringList backups =
@@ -354,14 +312,15 @@ void TestManualUpdate::unpluggedUpdate()
 {
     auto wheel = emu::plug(Model::Ralka);
     emu::plug(Model::Demta, SecondId);
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     emu::setLatency(emu::Transfer::SendFeature, 2ms);
     upload(window, file(QStringLiteral("ralka.bin"), 16384));
     QTRY_VERIFY(firmwareimage::imageReports().size() >= 100);
     wheel->unplug();
     const QStringList failed{"Error|Firmware update failed."};
-    QTRY_COMPARE_WITH_TIMEOUT(boxes(), failed, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownBoxes(), failed, 10000);
+    QElapsedTimer sinceEnd;
+    sinceEnd.start();
     emu::setLatency(emu::Transfer::SendFeature, 0us);
     QTRY_VERIFY(idle(window));
 
@@ -371,10 +330,11 @@ void TestManualUpdate::unpluggedUpdate()
                                  child<QLabel>(window, "lbHead")->text().endsWith("DEMTA"),
                              5000);
     QCOMPARE(wheel->imagesRejected() + wheel->imagesWritten(), 0);
-    QCOMPARE(boxes(), failed);
+    QCOMPARE(shownBoxes(), failed);
     // 30 s (1.5 s here) without the RALKA back.
     QTRY_COMPARE_WITH_TIMEOUT(logged(), QStringList{"failed  " + folder.filePath("ralka.bin")},
                               10000);
+    QVERIFY(sinceEnd.elapsed() >= 30000 / 20 / 2);
 }
 
 // The search for the wheel that follows a failed upload would cut off an
@@ -385,30 +345,33 @@ void TestManualUpdate::failedUploadWaitsForSearch()
     // The search 1.5 s after the end.
     delays::setTestDivisor(2);
     emu::plug(Model::Ralka);
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     emu::setLatency(emu::Transfer::SendFeature, 500us);
     upload(window, file(QStringLiteral("first.bin"), 16384));
     QTRY_VERIFY(firmwareimage::imageReports().size() >= 10);
     emu::failNext(emu::Transfer::SendFeature, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(boxes(), QStringList{"Error|Firmware update failed."}, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownBoxes(), QStringList{"Error|Firmware update failed."}, 10000);
     emu::setLatency(emu::Transfer::SendFeature, 0us);
     emu::clearLog();
 
     const QString second = file(QStringLiteral("second.bin"), 32);
-    QElapsedTimer waited;
-    waited.start();
-    while (nameQueries() == 0 && waited.elapsed() < 10000) {
-        QVERIFY(!child<QPushButton>(window, "pbUpgrade")->isEnabled());
-        QVERIFY(!child<QPushButton>(window, "pbAutoUpgrade")->isEnabled());
-        upload(window, second);
-        QTest::qWait(20);
-    }
+    bool pressable = false;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            if (nameQueries() > 0)
+                return true;
+            pressable = pressable || child<QPushButton>(window, "pbUpgrade")->isEnabled() ||
+                        child<QPushButton>(window, "pbAutoUpgrade")->isEnabled();
+            upload(window, second);
+            return false;
+        },
+        10000));
+    QVERIFY(!pressable);
     QCOMPARE(nameQueries(), 1);
     QTRY_VERIFY(idle(window));
     QVERIFY(firmwareimage::imageReports().empty());
     upload(window, second);
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().last(), QStringLiteral("Notify|Firmware updated successfully."),
+    QTRY_COMPARE_WITH_TIMEOUT(shownBoxes().last(), QStringLiteral("Notify|Firmware updated successfully."),
                               10000);
 }
 
@@ -418,9 +381,8 @@ void TestManualUpdate::backFromRestart()
 {
     delays::setTestDivisor(1);
     emu::setFirmwareTiming({30ms, 300ms});
-    auto wheel = emu::plug(Model::Ralka);
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    emu::plug(Model::Ralka);
+    MainWindow &window = connectWindow();
     const QString path = folder.filePath(QStringLiteral("ralka-new.bin"));
     QVERIFY(firmwareimage::write(path, firmwareimage::make(64, "Jun  1 2026,12:00")));
     upload(window, path);
@@ -430,7 +392,7 @@ void TestManualUpdate::backFromRestart()
     QTRY_VERIFY_WITH_TIMEOUT(
         child<QLabel>(window, "lbVersion")->text().contains("Jun  1 2026,12:00"), 10000);
     QVERIFY(emu::openAttempts().back().time - ended < 3000ms);
-    QTRY_COMPARE_WITH_TIMEOUT(boxes(), QStringList{"Notify|Firmware updated successfully."}, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownBoxes(), QStringList{"Notify|Firmware updated successfully."}, 10000);
     QTRY_VERIFY(windowlook::isConnected(window));
 }
 
@@ -438,8 +400,7 @@ void TestManualUpdate::backFromRestart()
 void TestManualUpdate::closeWaitsForUpload()
 {
     auto wheel = emu::plug(Model::Ralka);
-    auto window = std::make_unique<MainWindow>();
-    QTRY_VERIFY(windowlook::isConnected(*window));
+    connectWindow();
     emu::setLatency(emu::Transfer::SendFeature, 500us);
     upload(*window, file(QStringLiteral("close.bin"), 16384));
     QTRY_VERIFY(!child<QProgressBar>(*window, "pgUpgrade")->isHidden());
@@ -479,8 +440,7 @@ void TestManualUpdate::clearFlash()
     stored.pulseWidth = 180;
     wheel->setStored(stored);
     wheel->setStoredLeds({0x0F});
-    MainWindow window;
-    QTRY_VERIFY(windowlook::isConnected(window));
+    MainWindow &window = connectWindow();
     if (!fault.isEmpty())
         emu::failNext(fault == "send" ? emu::Transfer::SendFeature : emu::Transfer::GetFeature, 1);
     dialogs::script::queueButton(answer);
@@ -490,7 +450,7 @@ void TestManualUpdate::clearFlash()
                          "settings stored in the device flash memory."};
     if (!result.isEmpty())
         expected << result;
-    QCOMPARE(boxes(), expected);
+    QCOMPARE(shownBoxes(), expected);
     QCOMPARE(dialogs::script::boxes()[0].buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(wheel->flashClears(), result.startsWith("Notify") ? 1 : 0);
     QCOMPARE(HidLink::instance().isOpen(), fault != "get");

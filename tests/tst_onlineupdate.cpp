@@ -6,12 +6,14 @@
 #include "firmware/updateserver.h"
 #include "support/debugcapture.h"
 #include "support/findwidget.h"
+#include "support/firmwareimage.h"
 #include "support/httpsserver.h"
-#include "support/testenv.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -48,10 +50,7 @@ QByteArray document(const QString &version, const QString &md5)
 // An image the emulated wheel takes its new build date from once written.
 QByteArray firmware(int size, const QString &date = NewerDate)
 {
-    QByteArray image = "NOLKFW:" + date.toLatin1() + '\0';
-    while (image.size() < size)
-        image.append(static_cast<char>(image.size() * 7));
-    return image.left(size);
+    return firmwareimage::make(size, date.toLatin1());
 }
 
 QString md5Of(const QByteArray &bytes)
@@ -59,13 +58,7 @@ QString md5Of(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
 }
 
-QStringList boxTexts()
-{
-    QStringList texts;
-    for (const dialogs::ShownBox &box : dialogs::script::boxes())
-        texts << box.title + "|" + box.text;
-    return texts;
-}
+using windowfixture::shownBoxes;
 
 // The update widgets as resetUpgrade() leaves them.
 bool isIdle(QWidget &window)
@@ -97,14 +90,17 @@ protected:
 
 } // namespace
 
-class TestOnlineUpdate : public QObject
+class TestOnlineUpdate : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestOnlineUpdate() : WindowTest(10) {}
 
 private slots:
     void initTestCase()
     {
-        testenv::isolate(10);
+        WindowTest::initTestCase();
         originalTemp = QFile::encodeName(QDir::tempPath());
         QDir(certificates.path()).mkdir("trusted");
         QDir(certificates.path()).mkdir("rogue");
@@ -135,14 +131,12 @@ private slots:
         server->clear();
         rogueServer->clear();
         updateserver::setTestHost(server->host());
-        dialogs::script::reset();
         emu::setFirmwareTiming({std::chrono::milliseconds(200), std::chrono::milliseconds(300)});
     }
 
     void cleanup()
     {
-        emu::reset();
-        testenv::clearSettings();
+        WindowTest::cleanup();
         QLocale::setDefault(QLocale::c());
         QFile victim(temp->filePath("victim"));
         QVERIFY(victim.open(QIODevice::ReadOnly));
@@ -166,7 +160,7 @@ private slots:
 
         const QByteArray newer = document(NewerDate, "00");
         const QByteArray oversized =
-            document(NewerDate, QString(updatecheck::MaxDocumentBytes, QLatin1Char('0')));
+            document(NewerDate, QString(65536, QLatin1Char('0')));
         const QString invalid = QStringLiteral("Update|No valid device.");
         const QString upToDate = QStringLiteral("Update|Your firmware is already up to date.");
         const QByteArray none;
@@ -187,8 +181,8 @@ private slots:
         const QByteArray image = firmware(5000);
         const QByteArray listed = document(NewerDate, md5Of(image));
         const QByteArray other = document(NewerDate, md5Of("other"));
-        const QByteArray huge = firmware(updatecheck::MaxImageBytes + 1);
-        const QByteArray large = firmware(emu::FlashSize + 1);
+        const QByteArray huge = firmware(1048577);
+        const QByteArray large = firmware(229377);
         const QString fail = QStringLiteral("Error|Download file fail.");
         QTest::newRow("written") << "" << listed << image << Written;
         QTest::newRow("upper-case md5, length not announced")
@@ -233,8 +227,7 @@ private slots:
         auto wheel = emu::plug(Model::Ralka);
         if (setup == "prototype")
             wheel->setName("NOLK PROTOTYPE");
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         auto *label = child<QLabel>(window, "lbVersion");
         QCOMPARE(label->text(), QStringLiteral("Firmware Version:\tMar  5 2024,10:30"));
         if (setup == "label")
@@ -277,6 +270,8 @@ private slots:
                 dialogs::script::queueButton(QMessageBox::Yes);
             child<QPushButton>(window, "pbAutoUpgrade")->click();
         }
+        QElapsedTimer sinceClick;
+        sinceClick.start();
         QStringList boxes = box.isEmpty() ? QStringList() : QStringList{box};
         if (!typed && !image.isEmpty())
             boxes.prepend(Question);
@@ -284,9 +279,12 @@ private slots:
         // then the version it reports has been compared with the server's.
         if (setup == "stale")
             boxes << "Notify|The wheel reports firmware Mar  5 2024,10:30 after the update.";
-        QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), boxes, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownBoxes(), boxes, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 10000);
-        QCOMPARE(boxTexts(), boxes);
+        // A server that never answers is given up after 30 s (3 s here).
+        if (setup == "silent")
+            QVERIFY(sinceClick.elapsed() >= 30000 / 10 * 9 / 10);
+        QCOMPARE(shownBoxes(), boxes);
         QCOMPARE(tempEntries(), before);
         // The image address is the update directory and the document's name.
         QStringList requests;
@@ -332,7 +330,7 @@ private slots:
         QCOMPARE(logged.source, "https://" + server->host() + ImagePath);
         QCOMPARE(logged.md5, md5Of(image));
         QCOMPARE(label->text(), "Firmware Version:\t" + after);
-        QCOMPARE(boxTexts(), boxes);
+        QCOMPARE(shownBoxes(), boxes);
         QTRY_VERIFY(windowlook::isConnected(window));
     }
 
@@ -353,12 +351,9 @@ private slots:
         server->serve(VersionPath, {200, document(NewerDate, md5Of(image))});
         server->serve(ImagePath, {200, image, true, true});
         auto wheel = emu::plug(Model::Ralka);
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         const QString manual = temp->filePath("manual.bin");
-        QFile file(manual);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(firmware(4000)) == 4000);
-        file.close();
+        QVERIFY(firmwareimage::write(manual, firmware(4000)));
         const QStringList before = tempEntries();
         ReplyWatch replies;
         auto *path = child<QLineEdit>(window, "lePath");
@@ -380,7 +375,7 @@ private slots:
         path->setText(manual);
         child<QPushButton>(window, "pbUpgrade")->click();
 
-        QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), QStringList{Written}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownBoxes(), QStringList{Written}, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(isIdle(window), 10000);
         QCOMPARE(replies.released, 1);
         QCOMPARE(shown.filter("Downloading").size() + shown.filter("check").size(), 0);

@@ -5,6 +5,7 @@
 #include "support/findwidget.h"
 #include "support/testenv.h"
 #include "support/transfers.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QAbstractButton>
@@ -29,16 +30,9 @@ emu::InputReport inputReport(std::uint16_t axisR, std::uint16_t axisL, const QSt
     return report;
 }
 
-QSettings directInput()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput");
-}
-
 QString calibrationKey(const QString &productId, const QString &axis)
 {
-    return "System/CurrentControlSet/Control/MediaProperties/PrivateProperties/DirectInput/"
-           "VID_7B3E&PID_" +
-           productId + "/Calibration/0/Type/Axes/" + axis + "/Calibration";
+    return testenv::calibrationKey(productId.toInt(nullptr, 16), axis.toInt());
 }
 
 bool isIndicator(const QString &name)
@@ -101,13 +95,10 @@ private:
         } else if (a == "set") {
             QSettings("Nolk Controls", "NolkSet").setValue(w[1], w[2]);
         } else if (a == "calibration") {
-            directInput().setValue(calibrationKey(w[1], w[2]),
+            testenv::directInput().setValue(calibrationKey(w[1], w[2]),
                                    QByteArray::fromHex(w[3].toLatin1()));
         } else if (a == "answer") {
-            emu::Report answer{};
-            const QByteArray bytes = QByteArray::fromHex(w[1].toLatin1());
-            std::copy(bytes.begin(), bytes.end(), answer.begin());
-            wheel->setRawAnswer(0x0C, 0x08, answer);
+            wheel->setRawAnswer(0x0C, 0x08, answerFrom(w[1].toLatin1()));
         } else if (a == "fail") {
             const auto kind =
                 w[1] == "send" ? emu::Transfer::SendFeature : emu::Transfer::GetFeature;
@@ -182,7 +173,7 @@ private:
             out << QString::number(wheel->isTeaching(parameter))
                 << QString::number(wheel->timesTaught(parameter));
         } else if (what == "calibration") {
-            out << directInput().value(calibrationKey(w[1], w[2])).toByteArray().toHex();
+            out << testenv::directInput().value(calibrationKey(w[1], w[2])).toByteArray().toHex();
         } else if (what == "range") {
             const auto *bar = widget<QProgressBar>(w[1]);
             out << QStringLiteral("%1-%2").arg(bar->minimum()).arg(bar->maximum());
@@ -218,14 +209,11 @@ private:
 
 } // namespace
 
-class TestPaddles : public QObject
+class TestPaddles : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { testenv::isolate(); }
-    void cleanup();
-
     void paddlesPage_data();
     void paddlesPage() { script(); }
     void inputsView_data();
@@ -238,14 +226,6 @@ private:
         Script().run(steps);
     }
 };
-
-void TestPaddles::cleanup()
-{
-    emu::reset();
-    testenv::clearSettings();
-    dialogs::script::reset();
-    directInput().clear();
-}
 
 void TestPaddles::paddlesPage_data()
 {

@@ -3,7 +3,7 @@
 #include "device/listedwheel.h"
 #include "emulator/wheelemulator.h"
 #include "support/debugcapture.h"
-#include "support/testenv.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QTest>
@@ -36,20 +36,11 @@ QString pathOf(std::uint16_t productId)
 
 } // namespace
 
-class TestPermissionHint : public QObject
+class TestPermissionHint : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { testenv::isolate(); }
-
-    void cleanup()
-    {
-        emu::reset();
-        dialogs::script::reset();
-        testenv::clearSettings();
-    }
-
     // The wheel a search tries first is the one named: lowest product id
     // among the three, whatever the order on the bus; unplugged and foreign
     // ids do not count.
@@ -96,7 +87,6 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(searches() >= 6, 5000);
             QVERIFY(windowlook::isWaiting(window));
         }
-        QTest::qWait(50);
 
         const QList<dialogs::ShownBox> boxes = dialogs::script::boxes();
         const QStringList lines = debug.lines().filter(QStringLiteral("could not be opened"));

@@ -1,11 +1,11 @@
-#include "app/cli/commandline.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"
-#include "settings/calibrationstore.h"
 #include "settings/profilestore.h"
 #include "support/findwidget.h"
-#include "support/testenv.h"
+#include "support/clirun.h"
+#include "support/keptsettings.h"
+#include "support/windowfixture.h"
 #include "support/transfers.h"
 
 #include <QComboBox>
@@ -27,49 +27,7 @@ namespace {
 
 using emu::Model;
 
-struct Result
-{
-    int status;
-    QString out;
-    QString err;
-    // When the command line began, for a run beside a window.
-    emu::Clock::time_point started;
-};
-
-// Paddle mode 131 (right paddle, bite point 30 %), axis R 200 to 4000, L 300
-// to 3900, pulse width 180, clutch off: none of them the wheel's defaults.
-emu::Settings kept()
-{
-    return {131, 4000, 3900, 200, 300, 180, 255};
-}
-
-emu::LedImage pattern()
-{
-    emu::LedImage image{};
-    for (std::size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<std::uint8_t>(i * 37);
-    return image;
-}
-
-std::shared_ptr<emu::Wheel> plugKept(Model model)
-{
-    auto wheel = emu::plug(model, 0x2007);
-    wheel->setStored(kept());
-    wheel->setStoredLeds(pattern());
-    calibrationstore::save(0x2007, calibrationstore::AxisL, {300, 3900});
-    calibrationstore::save(0x2007, calibrationstore::AxisR, {200, 4000});
-    return wheel;
-}
-
-QByteArrayList writes()
-{
-    QByteArrayList found;
-    for (const QByteArray &sent : sentReports()) {
-        if (!sent.startsWith("02 0b"))
-            found << sent;
-    }
-    return found;
-}
+using namespace keptsettings;
 
 void writeProfile(const QString &name, const QByteArray &contents)
 {
@@ -89,23 +47,11 @@ void clearFlash(const std::shared_ptr<emu::Wheel> &wheel)
 
 } // namespace
 
-class TestProfiles : public QObject
+class TestProfiles : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        testenv::isolate();
-        QVERIFY(folder.isValid());
-    }
-    void init()
-    {
-        emu::reset();
-        testenv::clearSettings();
-        QDir(profilestore::folder()).removeRecursively();
-        dialogs::script::reset();
-    }
     void names_data();
     void names();
     void eachModel_data();
@@ -129,13 +75,7 @@ private:
 
 Result TestProfiles::run(const QStringList &arguments)
 {
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = cli::run(QStringList{"nolkset"} + arguments, {outStream, errStream, false},
-                                folder.path());
-    return {status, out, err, {}};
+    return runCli(arguments, folder.path());
 }
 
 Result TestProfiles::runBeside(const QStringList &arguments, const std::function<void()> &meanwhile)
@@ -269,10 +209,9 @@ void TestProfiles::refused()
 void TestProfiles::window()
 {
     auto wheel = plugKept(Model::Ralka);
-    MainWindow window;
+    MainWindow &window = connectWindow();
     QVERIFY(window.serveCommands(folder.path()));
     auto *saveButton = child<QPushButton>(window, "pbSaveProfile");
-    QTRY_VERIFY_WITH_TIMEOUT(saveButton->isEnabled(), 10000);
 
     QCOMPARE(runBeside({"--save-profile", "GT3"}).status, 0);
     const Result shown = runBeside({"--show"});
@@ -298,10 +237,7 @@ void TestProfiles::window()
     names->setEditText("GT3");
     child<QPushButton>(window, "pbApplyProfile")->click();
     QVERIFY(wheel->stored() == kept());
-    QStringList shownBoxes;
-    for (const dialogs::ShownBox &box : dialogs::script::boxes())
-        shownBoxes << box.title + "|" + box.text;
-    QCOMPARE(shownBoxes, QStringList({"Success|Profile saved.",
+    QCOMPARE(windowfixture::shownBoxes(), QStringList({"Success|Profile saved.",
                                       "Notify|The profile \"Wet\" exists.\nDo you want to replace it?",
                                       "Success|Profile saved.", "Success|Profile applied."}));
     QCOMPARE(names->count(), 3);
@@ -324,10 +260,8 @@ void TestProfiles::malformedRequests()
 {
     QFETCH(QByteArray, sent);
     QFETCH(QString, reason);
-    auto wheel = plugKept(Model::Ralka);
-    MainWindow window;
-    QVERIFY(window.serveCommands(folder.path()));
-    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(window, "pbSaveProfile")->isEnabled(), 10000);
+    plugKept(Model::Ralka);
+    QVERIFY(connectWindow().serveCommands(folder.path()));
     emu::clearLog();
     QLocalSocket socket;
     socket.connectToServer(folder.filePath("nolkset.socket"));

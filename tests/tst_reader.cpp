@@ -113,7 +113,7 @@ private slots:
         NolkEvent reader;
         Receiver receiver(reader);
         reader.start();
-        QTest::qWait(30);
+        QTest::qWait(30); // into its idle polling, which logs nothing to wait on
         wheel->unplug();
         QVERIFY(reader.wait(5000));
         QCoreApplication::sendPostedEvents();

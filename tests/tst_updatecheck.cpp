@@ -112,7 +112,7 @@ private slots:
     // planted link that neither follows.
     void savedImage()
     {
-        const QByteArray image(updatecheck::MaxImageBytes, '\x5A');
+        const QByteArray image(1048576, '\x5A');
         QTemporaryDir temp;
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
         QFile victim(temp.filePath(QStringLiteral("victim")));

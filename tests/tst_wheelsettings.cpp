@@ -6,6 +6,7 @@
 #include "support/findwidget.h"
 #include "support/testenv.h"
 #include "support/transfers.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 
 #include <QPushButton>
@@ -30,18 +31,8 @@ QStringList boxes()
     return shown;
 }
 
-QSettings directInput()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Nolk Controls", "DirectInput");
-}
-
-QString calibrationKey(int productId, int axis)
-{
-    return QStringLiteral("System/CurrentControlSet/Control/MediaProperties/PrivateProperties/"
-                          "DirectInput/VID_7B3E&PID_%1/Calibration/0/Type/Axes/%2/Calibration")
-        .arg(productId, 4, 16, QLatin1Char('0'))
-        .arg(axis);
-}
+using testenv::calibrationKey;
+using testenv::directInput;
 
 // The red, green and blue values a slot has in an image, 4 bits each.
 Nibbles slotNibbles(const emu::LedImage &image, int slot)
@@ -52,12 +43,7 @@ Nibbles slotNibbles(const emu::LedImage &image, int slot)
     return values;
 }
 
-QString shownColor(QWidget &window, const QString &button)
-{
-    const QString style = child<QPushButton>(window, qPrintable(button))->styleSheet();
-    const qsizetype start = style.indexOf(QLatin1String("rgb("));
-    return style.mid(start, style.indexOf(QLatin1Char(')'), start) - start + 1);
-}
+using windowlook::buttonColor;
 
 // The reports sent, LED output reports by their report id and block only.
 QByteArrayList heads()
@@ -73,20 +59,11 @@ const QByteArrayList LedBlocks{"03 00", "03 01", "03 03", "03 02"};
 
 } // namespace
 
-class TestWheelSettings : public QObject
+class TestWheelSettings : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { testenv::isolate(); }
-    void cleanup()
-    {
-        emu::reset();
-        testenv::clearSettings();
-        directInput().clear();
-        dialogs::script::reset();
-    }
-
     // Axis 3 of product 0x2007 after a value was put in the store, which must
     // answer as the registry does; a save then replaces whatever was there. The
     // value holds minimum, centre (rounded down) and maximum, 32-bit little-endian.
@@ -166,16 +143,15 @@ private slots:
             stored[k] = static_cast<std::uint8_t>(k * 29 + 7);
         wheel->setStoredLeds(stored);
         DebugCapture debug;
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
-        const QString before = shownColor(window, button);
+        MainWindow &window = connectWindow();
+        const QString before = buttonColor(window, button);
         emu::clearLog();
 
         if (picked.isValid())
             dialogs::script::queueColor(picked);
         child<QPushButton>(window, qPrintable(button))->click();
         QCOMPARE(dialogs::script::colorDialogs(), 1);
-        QCOMPARE(shownColor(window, button), painted.isEmpty() ? before : painted);
+        QCOMPARE(buttonColor(window, button), painted.isEmpty() ? before : painted);
         QCOMPARE(heads(), picked.isValid() ? LedBlocks : QByteArrayList());
         if (!picked.isValid())
             return;
@@ -218,8 +194,7 @@ private slots:
     {
         QFETCH(int, failKind);
         auto wheel = emu::plug(emu::Model::Demta);
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         dialogs::script::queueColor(QColor(31, 31, 31));
         child<QPushButton>(window, "pbB3")->click();
 
@@ -234,7 +209,7 @@ private slots:
         QTRY_VERIFY(windowlook::isWaiting(window));
         wheel->replug();
         QTRY_VERIFY(windowlook::isConnected(window));
-        QTEST(shownColor(window, "pbB3"), "back");
+        QTEST(buttonColor(window, "pbB3"), "back");
     }
 };
 

@@ -1,10 +1,9 @@
-#include "device/delays.h"
 #include "app/mainwindow.h"
 #include "device/hidlink.h"
 #include "device/protocol.h"
 #include "emulator/wheelemulator.h"
 #include "support/findwidget.h"
-#include "support/testenv.h"
+#include "support/windowfixture.h"
 #include "support/windowlook.h"
 #include "wireless/batteryline.h"
 
@@ -47,20 +46,18 @@ void countMessage(QtMsgType type, const QMessageLogContext &context, const QStri
 
 } // namespace
 
-class TestWireless : public QObject
+class TestWireless : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestWireless() : WindowTest(40) {}
 
 private slots:
     void initTestCase()
     {
-        testenv::isolate(40);
+        WindowTest::initTestCase();
         testHandler = qInstallMessageHandler(countMessage);
-    }
-    void cleanup()
-    {
-        emu::reset();
-        testenv::clearSettings();
     }
 
     void batteryLine_data()
@@ -145,9 +142,7 @@ private slots:
         QFETCH(Model, model);
         QFETCH(QString, setup);
         auto wheel = emu::plug(model);
-        MainWindow window;
-        window.show();
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         QLabel *radio = child<QLabel>(window, "lbBTStatus");
         // Battery polls keep the radio line as it is: a scan is the only thing that shows it.
         emu::failFrom(emu::Transfer::GetFeature, 0);
@@ -169,9 +164,10 @@ private slots:
         radio->hide();
         if (model == Model::Ralka && setup.endsWith("page")) {
             QTRY_VERIFY(!radio->isHidden());
-            QVERIFY(sinceScanEnd.elapsed() >= delays::ms(delays::BluetoothPauseMs) * 9 / 10);
+            QVERIFY(sinceScanEnd.elapsed() >= 5000 / 40 * 9 / 10);
         } else {
-            QTest::qWait(3 * delays::ms(delays::BluetoothPauseMs));
+            // Three pauses: time for a scan that must not come.
+            QTest::qWait(3 * 5000 / 40);
             QVERIFY(radio->isHidden());
         }
     }
@@ -193,11 +189,11 @@ private slots:
     {
         QFETCH(QString, then);
         const bool wireless = then == "start" || then == "RALKA";
-        const int pause = delays::ms(delays::BatteryPauseMs);
+        const int pause = 10000 / 40;
         auto wheel = emu::plug(Model::Ralka);
-        MainWindow window;
-        QTRY_VERIFY(windowlook::isConnected(window));
+        MainWindow &window = connectWindow();
         QTRY_VERIFY(!batteryPolls().empty());
+        // Into the pause after that poll.
         QTest::qWait(pause / 2);
         emu::clearLog();
         const std::uint64_t opened = HidLink::instance().generation();
@@ -213,13 +209,14 @@ private slots:
                 emu::plug(Model::Ralka)->setName(then.toStdString());
             QTRY_VERIFY(HidLink::instance().generation() != opened);
         }
-        QTest::qWait(delays::ms(delays::BluetoothPauseMs));
+        // The first scan has ended and may have said there is no adapter.
+        QTest::qWait(5000 / 40);
         const int said = messages;
         emu::clearLog();
         if (wireless)
             QTRY_VERIFY(batteryPolls().size() >= 4);
         else
-            QTest::qWait(3 * pause);
+            QTest::qWait(3 * pause); // time for polls that must not come
 
         const std::vector<emu::Clock::time_point> polls = batteryPolls();
         QCOMPARE(!polls.empty(), wireless);

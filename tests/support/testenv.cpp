@@ -31,13 +31,24 @@ void isolate(int delayDivisor)
     clearSettings();
 }
 
+QSettings directInput()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Nolk Controls"),
+                     QStringLiteral("DirectInput"));
+}
+
+QString calibrationKey(int productId, int axis)
+{
+    return QStringLiteral("System/CurrentControlSet/Control/MediaProperties/PrivateProperties/"
+                          "DirectInput/VID_7B3E&PID_%1/Calibration/0/Type/Axes/%2/Calibration")
+        .arg(productId, 4, 16, QLatin1Char('0'))
+        .arg(axis);
+}
+
 void clearSettings()
 {
     QSettings(QStringLiteral("Nolk Controls"), QStringLiteral("NolkSet")).clear();
-    // The calibration store that stands in for the registry.
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Nolk Controls"),
-              QStringLiteral("DirectInput"))
-        .clear();
+    directInput().clear();
     // A test may have put a file where the folder belongs.
     const QString userFiles = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     // An empty path would name the working folder; outside test mode it

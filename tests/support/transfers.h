@@ -21,6 +21,15 @@ inline QByteArrayList sentReports()
     return sent;
 }
 
+// A wheel's answer from hex text; bytes not given are zero.
+inline emu::Report answerFrom(const QByteArray &hex)
+{
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    emu::Report answer{};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), static_cast<qsizetype>(emu::ReportSize)), answer.begin());
+    return answer;
+}
+
 // A 20-byte report as sentReports() shows it, from its leading bytes.
 inline QByteArray report(const QByteArray &leadingHex)
 {

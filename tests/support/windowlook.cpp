@@ -35,6 +35,13 @@ bool isConnected(QWidget &window)
            child<QStackedWidget>(window, "stackedWidget")->currentIndex() == 0;
 }
 
+QString buttonColor(QWidget &window, const QString &name)
+{
+    const QString style = child<QPushButton>(window, qPrintable(name))->styleSheet();
+    const qsizetype start = style.indexOf(QLatin1String("rgb("));
+    return style.mid(start, style.indexOf(QLatin1Char(')'), start) - start + 1);
+}
+
 QString describe(QWidget &window)
 {
     return QStringLiteral("heading '%1', sidebar %2, lamp %3, page %4")

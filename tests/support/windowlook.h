@@ -12,6 +12,8 @@ namespace windowlook {
 bool isWaiting(QWidget &window);
 // Heading "NOLK CONTROLS " + name, pages enabled, lamp off, INPUTS shown.
 bool isConnected(QWidget &window);
+// The colour a button of the LED page shows, as "rgb(r,g,b)".
+QString buttonColor(QWidget &window, const QString &name);
 // For failure messages: heading, enabled pages, lamp and page.
 QString describe(QWidget &window);
 
