@@ -179,7 +179,8 @@ private:
     // would leave the wheel with half an image.
     bool keepOpenForUpload();
 
-    // Settings backup and update log around an upload
+    // Settings backup and update log around an upload:
+    // firmware/mainwindow_updatebackup.cpp
     // Backs up the wheel's stored settings and opens the upload's log line;
     // false when they could not be read and the user chose not to update.
     bool prepareUpload(const QString &path);
@@ -202,14 +203,16 @@ private:
     QString serverVersion;
     QString downloadAddress;
 
-    // Wireless status
+    // Wireless status: wireless/mainwindow_wireless.cpp
     void setUpWirelessLoops();
 
-    // Device arrival: a waiting window searches as soon as a wheel appears.
+    // Device arrival: device/mainwindow_devicewatch.cpp. A waiting window
+    // searches as soon as a wheel appears.
     void setUpDeviceWatch();
     void searchOnArrival();
 
-    // The command line's requests, run between the window's own transfers
+    // The command line's requests, run between the window's own transfers:
+    // app/mainwindow_commands.cpp
     request::Answer carryOut(const request::Request &request);
     void raiseWindow();
     // Runs a command of the command line on the wheel this window holds;
@@ -219,7 +222,7 @@ private:
     void showRestoredSettings();
     CommandServer *commandServer = nullptr;
 
-    // Profiles
+    // Profiles: settings/mainwindow_profiles.cpp
     void setUpProfileRow();
     void refreshProfileRow();
     void onApplyProfile();
