@@ -47,12 +47,6 @@ static Report query(hid_device *device, Report bytes)
     return answered ? bytes : Report{};
 }
 
-static QString textFrom(const Report &bytes, std::size_t at)
-{
-    const char *text = reinterpret_cast<const char *>(bytes.data() + at);
-    return QString::fromUtf8(text, qsizetype(qstrnlen(text, uint(bytes.size() - at))));
-}
-
 // Sends an image the way the upload thread does, in one buffer whose tail
 // keeps the previous chunk's bytes, then the image end report. The chunks go
 // in the given order, which is filled up in ascending order.
@@ -121,27 +115,12 @@ void TestEmulator::cleanup()
     emu::reset();
 }
 
-// Several wheels at once, each found by its own product id under the maker's
-// vendor id only; each one's name holds its own model's name and no other.
-// The echoed item 0x09 is a TAB; the build date behind it holds none.
+// A wheel is found by its product id under the maker's vendor id only.
+// (Each model's name and build date are held by the connection tests.)
 void TestEmulator::identity()
 {
     QVERIFY(hid_open(0x7B3F, 0x2007, nullptr) == nullptr);
     QVERIFY(hid_open(Vendor, 0x200A, nullptr) == nullptr);
-    const QStringList models{"RALKA", "DEMTA", "SOVIN"};
-    emu::plug(emu::Model::Demta, 0x2008);
-    emu::plug(emu::Model::Sovin, 0x2009);
-    const std::vector<hid_device *> handles{device, open(0x2008), open(0x2009)};
-    for (std::size_t i = 0; i < handles.size(); ++i) {
-        const Report answer = query(handles[i], {0x02, 0x0B, 0x0D});
-        QCOMPARE(answer[1], std::uint8_t{0x0D});
-        for (std::size_t other = 0; other < handles.size(); ++other)
-            QCOMPARE(textFrom(answer, 2).contains(models[int(other)]), other == i);
-        const QString text = textFrom(query(handles[i], {0x02, 0x0B, 0x09}), 1);
-        const QDateTime date = QDateTime::fromString(text.mid(1).simplified(), "MMM d yyyy,hh:mm");
-        QVERIFY2(text.startsWith('\t') && text.count('\t') == 1 && date.isValid(),
-                 qPrintable(text));
-    }
 }
 
 // The commands are taken (output reports for report id 3), and the query
@@ -167,8 +146,6 @@ void TestEmulator::queries_data()
     row("stored clutch off", {"020C08FF000000EF"}, "020B0C08", "020C08FF");
     row("shifter teaching and unknown ops", {"020C03", "020C05FFFFFFFFEF", "0255"}, "020B0C04",
         "020C0464");
-    row("flash cleared", {"020A83EF00A00F3C0FC8006400", "020C10"}, "020B0A",
-        "020A3200000010001000000000");
     row("battery", {}, "020B0F", "020F506E0F");
     row("led block not stored", {"0301000102030405060708090A0B0C0D0E0F1011"}, "020B01",
         "0201FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
@@ -222,13 +199,11 @@ void TestEmulator::inputReports()
 
 // An image whose chunks come out of order is refused at its end and the
 // wheel goes on running. An image taken whole is written, then the wheel is
-// gone and comes back with the build date the image carries.
+// gone for its restart and comes back.
 void TestEmulator::firmwareUpdate()
 {
     Bytes image(1000);
     std::iota(image.begin(), image.end(), std::uint8_t{3});
-    const char marker[] = "NOLKFW:Jun 30 2025,08:45";
-    std::copy_n(marker, sizeof marker, image.begin() + 40);
     sendImage(device, image, {0, 2, 1});
     QCOMPARE(wheel->imagesRejected(), 1);
     QCOMPARE(wheel->firmwareState(), emu::FirmwareState::Running);
@@ -241,10 +216,7 @@ void TestEmulator::firmwareUpdate()
 
     QTRY_COMPARE_WITH_TIMEOUT(hid_read(device, frame.data(), frame.size()), -1, 3000);
     QVERIFY(hid_open(Vendor, 0x2007, nullptr) == nullptr);
-    hid_device *again = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((again = open(0x2007)) != nullptr, 3000);
-    QCOMPARE(textFrom(query(again, {0x02, 0x0B, 0x09}), 1), QStringLiteral("\tJun 30 2025,08:45"));
-    QCOMPARE(wheel->lastImage(), image);
+    QTRY_VERIFY_WITH_TIMEOUT(open(0x2007) != nullptr, 3000);
     QCOMPARE(wheel->imagesWritten(), 1);
 }
 
@@ -280,7 +252,7 @@ void TestEmulator::handles()
 
 // Feature reports other than 20 bytes with report id 2, and output reports
 // other than 20 bytes with report id 3, are refused, as is every transfer a
-// failure is injected into.
+// failure is injected into from then on.
 void TestEmulator::refusedTransfers()
 {
     const Report feature{0x02, 0x0C, 0x04, 0x50}, output{0x03, 0x01};
@@ -289,9 +261,6 @@ void TestEmulator::refusedTransfers()
     QCOMPARE(hid_write(device, feature.data(), 20), -1);
     QCOMPARE(hid_write(device, output.data(), 19), -1);
 
-    emu::failNext(emu::Transfer::SendFeature, 2);
-    for (int result : {-1, -1, 20})
-        QCOMPARE(send(device, feature), result);
     QCOMPARE(hid_set_nonblocking(device, 1), 0);
     emu::failFrom(emu::Transfer::Read, 2);
     Bytes frame(17);
@@ -301,20 +270,14 @@ void TestEmulator::refusedTransfers()
     QCOMPARE(hid_read(device, frame.data(), frame.size()), 0);
 }
 
-// Every transfer is logged with its bytes, result, time and thread; a closed
-// handle is counted as misuse instead of crashing.
+// Every transfer is logged with its thread (its bytes, result and wheel are
+// held by the upload tests); a closed handle is counted as misuse instead of
+// crashing.
 void TestEmulator::log()
 {
     const Report answer = query(device, {0x02, 0x0B, 0x0D});
-    const std::vector<emu::LogEntry> log = emu::log();
-    QCOMPARE(log.size(), std::size_t{2});
-    QVERIFY(log[0].kind == emu::Transfer::SendFeature && log[1].kind == emu::Transfer::GetFeature);
-    QCOMPARE(hex(log[0].bytes) + ' ' + hex(log[1].bytes),
-             hex(Report{0x02, 0x0B, 0x0D}) + ' ' + hex(answer));
-    QVERIFY(log[0].time <= log[1].time);
-    for (const emu::LogEntry &entry : log)
-        QVERIFY(entry.result == 20 && entry.productId == 0x2007 &&
-                entry.thread == std::this_thread::get_id());
+    QCOMPARE(emu::log().size(), std::size_t{2});
+    QVERIFY(emu::log()[1].thread == std::this_thread::get_id());
 
     opened.clear();
     hid_close(device);

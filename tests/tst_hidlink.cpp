@@ -77,23 +77,17 @@ private slots:
         QCOMPARE(link.sendFeatureIfGeneration(chunk, start + 2), 20);
     }
 
-    void query()
+    // A query whose send fails skips the get and leaves the report alone.
+    void failedQuery()
     {
         emu::plug(emu::Model::Sovin, Ralka);
         HidLink &link = HidLink::instance();
         QVERIFY(link.open(Vendor, Ralka));
-
-        Report bytes{0x02, 0x0B, 0x0C, 0x04};
-        QCOMPARE(link.query(bytes), 20);
-        QCOMPARE(bytes, (Report{0x02, 0x0C, 0x04, 100}));
-
-        // A query whose send fails skips the get and leaves the report alone.
         emu::failNext(emu::Transfer::SendFeature, 1);
         Report failed{0x02, 0x0B, 0x0D};
         QCOMPARE(link.query(failed), -1);
         QCOMPARE(failed, (Report{0x02, 0x0B, 0x0D}));
-
-        QCOMPARE(emu::log().size(), std::size_t{3});
+        QCOMPARE(emu::log().size(), std::size_t{1});
     }
 
     void concurrentUse()

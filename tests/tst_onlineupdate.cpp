@@ -1,7 +1,6 @@
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "emulator/wheelemulator.h"
-#include "firmware/updatecheck.h"
 #include "firmware/updatelog.h"
 #include "firmware/updateserver.h"
 #include "support/debugcapture.h"
@@ -20,7 +19,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QNetworkReply>
 #include <QProgressBar>
 #include <QPushButton>
@@ -137,7 +135,6 @@ private slots:
     void cleanup()
     {
         WindowTest::cleanup();
-        QLocale::setDefault(QLocale::c());
         QFile victim(temp->filePath("victim"));
         QVERIFY(victim.open(QIODevice::ReadOnly));
         QCOMPARE(victim.readAll(), QByteArray("keep"));
@@ -170,13 +167,11 @@ private slots:
         QTest::newRow("untrusted certificate") << "rogue" << newer << none << QString();
         QTest::newRow("server never answers") << "silent" << newer << none << QString();
         QTest::newRow("wheel without a model") << "prototype" << newer << none << invalid;
-        QTest::newRow("wheel version without TAB") << "label" << newer << none << invalid;
         QTest::newRow("server date with seconds")
             << "" << document("Apr 1 2024,08:00:00", "00") << none << invalid;
         QTest::newRow("equal to the padded day")
             << "" << document("Mar 5 2024,10:30", "00") << none << upToDate;
         QTest::newRow("newer, answered No") << "" << newer << none << Question;
-        QTest::newRow("newer, German user") << "de_DE" << newer << none << Question;
 
         const QByteArray image = firmware(5000);
         const QByteArray listed = document(NewerDate, md5Of(image));
@@ -213,7 +208,6 @@ private slots:
         QFETCH(QByteArray, image);
         QFETCH(QString, box);
 
-        QLocale::setDefault(QLocale(setup == "de_DE" ? setup : "C"));
         const auto response = [&](const QString &prefix, const QByteArray &body) {
             return HttpsServer::Response{setup == prefix + "404" ? 404 : 200, body,
                                          setup != prefix + "unannounced",
@@ -230,8 +224,6 @@ private slots:
         MainWindow &window = connectWindow();
         auto *label = child<QLabel>(window, "lbVersion");
         QCOMPARE(label->text(), QStringLiteral("Firmware Version:\tMar  5 2024,10:30"));
-        if (setup == "label")
-            label->setText("Firmware Version:Mar 5 2024,10:30");
         DebugCapture debug;
         ReplyWatch replies;
         // The file the window hands on, and what it shows at that moment: the
@@ -303,11 +295,6 @@ private slots:
 
         QCOMPARE(!handed.isEmpty(),
                  !image.isEmpty() && !box.startsWith("Error|Download") && !box.contains("temp"));
-        if (!handed.isEmpty()) {
-            const QFileInfo file(handed);
-            QCOMPARE(file.absolutePath(), QDir(temp->path()).canonicalPath());
-            QVERIFY(file.fileName().endsWith(".bin") && file.fileName() != "nolk.firmware.bin");
-        }
         if (!handed.isEmpty() && !typed) {
             // The check button waits for the upload to end.
             QCOMPARE(shown, (QStringList{"Checking ...", "Version: " + NewerDate, "MD5: " + md5,
