@@ -109,11 +109,6 @@ int logged(emu::Transfer kind, int item = -1, bool worked = true)
     return count;
 }
 
-int queriesOf(int item)
-{
-    return logged(emu::Transfer::SendFeature, item);
-}
-
 emu::Settings storedSettings(int paddleMode, int pulseWidth, int clutch)
 {
     emu::Settings stored;
@@ -499,14 +494,14 @@ void TestConnection::reconnect()
         emu::clearLog();
         wheel->replug();
     }
-    QTRY_COMPARE(queriesOf(0x0D), searches);
+    QTRY_COMPARE(logged(emu::Transfer::SendFeature, 0x0D), searches);
     QTRY_VERIFY(windowlook::isConnected(window));
     QCOMPARE(lamp.shows > 0, how == "wait");
     QVERIFY(HidLink::instance().isOpen());
     wheel->setHeld(0, true);
     QTRY_VERIFY(logged(emu::Transfer::Read) > 0);
     // No search after the one that connected.
-    QCOMPARE(queriesOf(0x0D), searches);
+    QCOMPARE(logged(emu::Transfer::SendFeature, 0x0D), searches);
 }
 
 void TestConnection::failedConnectionRead_data()

@@ -105,7 +105,6 @@ void TestProfiles::names_data()
     QTest::newRow("65 characters") << QString(65, 'x') << false;
     QTest::newRow("empty") << "" << false;
     QTest::newRow("leading dot") << ".hidden" << false;
-    QTest::newRow("parent folder") << "../GT3" << false;
     QTest::newRow("slash") << "a/b" << false;
     QTest::newRow("backslash") << "a\\b" << false;
     QTest::newRow("colon") << "C:x" << false;
