@@ -9,7 +9,6 @@
 #include "support/transfers.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,7 +51,6 @@ private slots:
     void flash();
     void progress();
     void history();
-    void processRuns();
 
 private:
     Result run(const QStringList &arguments, bool terminal = false);
@@ -376,42 +374,6 @@ void TestCommandLine::history()
                           "0123456789abcdef0123456789abcdef /home/racer/fw.bin",
                           "2026-06-01 08:00:00 RALKA 2007 refused Mar 5 2024,10:30 - 4096 "
                           "0123456789abcdef0123456789abcdef /home/racer/fw.bin"}));
-}
-
-// The real program: a list of its emulated wheel, and a flash refused while
-// the window of another copy holds it (the window serving other commands is
-// tested in the profile tests).
-void TestCommandLine::processRuns()
-{
-    QTemporaryDir root;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME"})
-        env.insert(name, root.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const auto command = [&](const QStringList &arguments) {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(NOLKSET_EMULATED_PATH), arguments);
-        process.waitForFinished(30000);
-        return Result{process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                      QString::fromLocal8Bit(process.readAllStandardError())};
-    };
-    QCOMPARE(command({"--list"}).out,
-             QStringLiteral("2007\tRALKA\tMar  5 2024,10:30\temulator:NOLK1\n"));
-
-    QProcess window;
-    window.setProcessEnvironment(env);
-    window.start(QStringLiteral(NOLKSET_EMULATED_PATH), QStringList());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(root.filePath(QStringLiteral("nolkset.socket"))),
-                             10000);
-    const QString image = root.filePath(QStringLiteral("image.bin"));
-    QVERIFY(firmwareimage::write(image, firmwareimage::make(64)));
-    const Result refused = command({"--flash", image});
-    QCOMPARE(window.state(), QProcess::Running);
-    window.kill();
-    window.waitForFinished();
-    QCOMPARE(refused.status, 6);
-    QVERIFY2(refused.err.contains(QLatin1String("MANUAL UPDATE")), qPrintable(refused.err));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
