@@ -62,7 +62,6 @@ private slots:
     {
         QTest::addColumn<int>("pulseWidth");
         QTest::addColumn<int>("paddleMode");
-        QTest::newRow("all values") << 180 << 131;
         QTest::newRow("left 100") << 240 << 100;
         QTest::newRow("no clutch paddle") << 40 << 255;
         QTest::newRow("no pulse width") << -1 << 0;
