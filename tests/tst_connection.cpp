@@ -77,7 +77,7 @@ void sendMouse(QWidget &window, const QString &steps)
 
 using windowlook::buttonColor;
 
-std::size_t searches()
+std::size_t searchCount()
 {
     return emu::openAttempts().size() / 3;
 }
@@ -328,11 +328,11 @@ void TestConnection::permissionHint()
     MainWindow window;
     if (refusedOnce) {
         // Polled closely: the second search must not come before the change.
-        QVERIFY(QTest::qWaitFor([] { return searches() >= 1; }));
+        QVERIFY(QTest::qWaitFor([] { return searchCount() >= 1; }));
         wheel->setOpenable(true);
         QTRY_VERIFY(windowlook::isConnected(window));
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(searches() >= 6, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(searchCount() >= 6, 5000);
         QVERIFY(windowlook::isWaiting(window));
     }
 

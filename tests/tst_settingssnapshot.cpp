@@ -137,9 +137,7 @@ void TestSettingsSnapshot::decode_data()
     };
     const QByteArray hex(144, 'a');
     accepted("nothing named", {}, {});
-    accepted("pulse width", R"("encoderPulseWidthMs":40)", {"encoderPulseWidthMs"});
     accepted("same bite point", R"("bitePointPercent":30)", {});
-    accepted("side", R"("clutchPaddle":"left")", {"clutchPaddle/bitePointPercent"});
     accepted("one axis", R"("axisCalibration":{"left":{"minimum":0,"maximum":65535}})",
              {"axisCalibration.left"});
     accepted("leds, upper case", R"("ledImage":")" + hex.toUpper() + "\"", {"ledImage"});
