@@ -185,6 +185,9 @@ private slots:
         QTest::newRow("store command fails")
             << int(emu::Transfer::SendFeature)
             << LedBlocks + QByteArrayList{report("02 0e") + " failed"} << NotSaved << white;
+        QTest::newRow("block not taken, nothing stored")
+            << int(emu::Transfer::Write)
+            << QByteArrayList{"03 00 failed", "03 01", "03 03", "03 02"} << NotSaved << white;
     }
 
     void ledSave()
