@@ -183,7 +183,7 @@ void TestCommandLine::commandsOnEachModel()
 // guessed, no backup written. Failures: "get N" fails the gets from the
 // N+1th on (a restore reads nine answers first), "write" every output
 // report, "answer ITEM PARAMETER HEX" answers that query so from then on,
-// "name TEXT" names the wheel, "unplugged" leaves no wheel on the bus.
+// "name TEXT" names the wheel. Without a wheel, see arguments().
 void TestCommandLine::wheelCommands_data()
 {
     QTest::addColumn<QString>("command");
@@ -237,7 +237,6 @@ void TestCommandLine::wheelCommands_data()
         "Model:                RALKA\n");
     row("backup of a name without its echo", "--backup", {}, "answer 13 0 020e52414c4b41", 4,
         "the query for the wheel's name; nothing was saved\n");
-    row("restore without a wheel", restore, pulse, "unplugged", 1, "no wheel is connected\n");
     row("backup unanswered", "--backup", {}, "get 8", 4,
         "the query for the firmware version; nothing was saved\n");
 }
@@ -263,8 +262,6 @@ void TestCommandLine::wheelCommands()
     }
     if (fault[0] == QLatin1String("name"))
         wheel->setName(failure.mid(5).toStdString());
-    if (fault[0] == QLatin1String("unplugged"))
-        wheel->unplug();
     const QString file = path(QStringLiteral("settings.json"));
     QFile::remove(file);
     if (!contents.isEmpty())
@@ -278,15 +275,13 @@ void TestCommandLine::wheelCommands()
     QCOMPARE(QFile::exists(file), !contents.isEmpty());
     QCOMPARE(writes(), sent);
     QCOMPARE(sentReports().isEmpty(),
-             status == 1 ||
-                 (status == 3 && QTest::currentDataTag() != QLatin1String("another model")));
+             status == 3 && QTest::currentDataTag() != QLatin1String("another model"));
     QVERIFY(wheel->storedLeds() == pattern());
     if (sent.isEmpty())
         QVERIFY(wheel->stored() == kept());
 }
 
 // A failed chunk ends the bar's line before the message; nothing is written.
-// Chunks taken -2: the wheel is unplugged before the command.
 void TestCommandLine::flash_data()
 {
     QTest::addColumn<QString>("name");
@@ -300,7 +295,6 @@ void TestCommandLine::flash_data()
         << " kB/s\nnolkset: firmware update failed: the wheel stopped taking the image after "
            "640 of 4000 bytes; no image end";
     QTest::newRow("upper-case name") << "image.BIN" << -1 << 3 << "is not a valid firmware";
-    QTest::newRow("no wheel") << "image.bin" << -2 << 1 << "nolkset: no wheel is connected\n";
 }
 
 void TestCommandLine::flash()
@@ -316,8 +310,6 @@ void TestCommandLine::flash()
     QVERIFY(firmwareimage::write(file, firmwareimage::make(4000, "Jun  1 2026,08:00")));
     if (chunksTaken >= 0)
         emu::failFrom(emu::Transfer::SendFeature, chunksTaken);
-    if (chunksTaken == -2)
-        wheel->unplug();
     const bool terminal = chunksTaken >= 0;
     const Result result = run({"--flash", file}, terminal);
     QCOMPARE(result.status, status);
