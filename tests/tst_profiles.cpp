@@ -55,8 +55,6 @@ private slots:
     void names_data();
     void names();
     void lifecycle();
-    void refused_data();
-    void refused();
     void window();
     void malformedRequests_data();
     void malformedRequests();
@@ -152,30 +150,19 @@ void TestProfiles::lifecycle()
     QCOMPARE(run({"--save-profile", "GT3", "--force"}).status, 0);
     QCOMPARE(run({"--delete-profile", "GT3"}).status, 0);
     QCOMPARE(run({"--profiles"}).out, QString());
-}
 
-// A profile file that cannot be read or decoded is refused before the wheel
-// is even asked; one of another model is refused as a restore is.
-void TestProfiles::refused_data()
-{
-    QTest::addColumn<QByteArray>("contents"); // empty: no file
-    QTest::addColumn<QString>("message");
-    QTest::newRow("corrupt") << QByteArray(R"({"format":"NolkSet wheel settings",)")
-                             << "nolkset: the profile \"GT3\": not a NolkSet settings file: ";
-    QTest::newRow("missing") << QByteArray()
-                             << "nolkset: there is no profile \"GT3\"; nothing was sent\n";
-}
-
-void TestProfiles::refused()
-{
-    QFETCH(QByteArray, contents);
-    QFETCH(QString, message);
-    auto wheel = plugKept(Model::Ralka);
-    if (!contents.isEmpty())
-        writeProfile("GT3", contents);
-    const Result result = run({"--apply-profile", "GT3"});
-    QCOMPARE(result.status, 3);
-    QVERIFY2(result.err.startsWith(message), qPrintable(result.err));
+    // A profile that is gone or cannot be decoded is refused before the
+    // wheel is even asked.
+    emu::clearLog();
+    const Result missing = run({"--apply-profile", "GT3"});
+    QCOMPARE(missing.status, 3);
+    QCOMPARE(missing.err, "nolkset: there is no profile \"GT3\"; nothing was sent\n");
+    writeProfile("GT3", R"({"format":"NolkSet wheel settings",)");
+    const Result corrupt = run({"--apply-profile", "GT3"});
+    QCOMPARE(corrupt.status, 3);
+    QVERIFY2(corrupt.err.startsWith(
+                 "nolkset: the profile \"GT3\": not a NolkSet settings file: "),
+             qPrintable(corrupt.err));
     QCOMPARE(sentReports(), QByteArrayList());
 }
 
