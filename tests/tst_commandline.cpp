@@ -9,7 +9,6 @@
 #include "support/transfers.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,7 +51,6 @@ private slots:
     void flash();
     void progress();
     void history();
-    void processRuns();
 
 private:
     Result run(const QStringList &arguments, bool terminal = false);
@@ -185,7 +183,7 @@ void TestCommandLine::commandsOnEachModel()
 // guessed, no backup written. Failures: "get N" fails the gets from the
 // N+1th on (a restore reads nine answers first), "write" every output
 // report, "answer ITEM PARAMETER HEX" answers that query so from then on,
-// "name TEXT" names the wheel, "unplugged" leaves no wheel on the bus.
+// "name TEXT" names the wheel. Without a wheel, see arguments().
 void TestCommandLine::wheelCommands_data()
 {
     QTest::addColumn<QString>("command");
@@ -239,9 +237,6 @@ void TestCommandLine::wheelCommands_data()
         "Model:                RALKA\n");
     row("backup of a name without its echo", "--backup", {}, "answer 13 0 020e52414c4b41", 4,
         "the query for the wheel's name; nothing was saved\n");
-    row("show without a wheel", "--show", {}, "unplugged", 1, "no wheel is connected\n");
-    row("backup without a wheel", "--backup", {}, "unplugged", 1, "no wheel is connected\n");
-    row("restore without a wheel", restore, pulse, "unplugged", 1, "no wheel is connected\n");
     row("backup unanswered", "--backup", {}, "get 8", 4,
         "the query for the firmware version; nothing was saved\n");
 }
@@ -267,8 +262,6 @@ void TestCommandLine::wheelCommands()
     }
     if (fault[0] == QLatin1String("name"))
         wheel->setName(failure.mid(5).toStdString());
-    if (fault[0] == QLatin1String("unplugged"))
-        wheel->unplug();
     const QString file = path(QStringLiteral("settings.json"));
     QFile::remove(file);
     if (!contents.isEmpty())
@@ -282,15 +275,13 @@ void TestCommandLine::wheelCommands()
     QCOMPARE(QFile::exists(file), !contents.isEmpty());
     QCOMPARE(writes(), sent);
     QCOMPARE(sentReports().isEmpty(),
-             status == 1 ||
-                 (status == 3 && QTest::currentDataTag() != QLatin1String("another model")));
+             status == 3 && QTest::currentDataTag() != QLatin1String("another model"));
     QVERIFY(wheel->storedLeds() == pattern());
     if (sent.isEmpty())
         QVERIFY(wheel->stored() == kept());
 }
 
 // A failed chunk ends the bar's line before the message; nothing is written.
-// Chunks taken -2: the wheel is unplugged before the command.
 void TestCommandLine::flash_data()
 {
     QTest::addColumn<QString>("name");
@@ -304,7 +295,6 @@ void TestCommandLine::flash_data()
         << " kB/s\nnolkset: firmware update failed: the wheel stopped taking the image after "
            "640 of 4000 bytes; no image end";
     QTest::newRow("upper-case name") << "image.BIN" << -1 << 3 << "is not a valid firmware";
-    QTest::newRow("no wheel") << "image.bin" << -2 << 1 << "nolkset: no wheel is connected\n";
 }
 
 void TestCommandLine::flash()
@@ -320,8 +310,6 @@ void TestCommandLine::flash()
     QVERIFY(firmwareimage::write(file, firmwareimage::make(4000, "Jun  1 2026,08:00")));
     if (chunksTaken >= 0)
         emu::failFrom(emu::Transfer::SendFeature, chunksTaken);
-    if (chunksTaken == -2)
-        wheel->unplug();
     const bool terminal = chunksTaken >= 0;
     const Result result = run({"--flash", file}, terminal);
     QCOMPARE(result.status, status);
@@ -378,50 +366,6 @@ void TestCommandLine::history()
                           "0123456789abcdef0123456789abcdef /home/racer/fw.bin",
                           "2026-06-01 08:00:00 RALKA 2007 refused Mar 5 2024,10:30 - 4096 "
                           "0123456789abcdef0123456789abcdef /home/racer/fw.bin"}));
-}
-
-// The real program: a list of its emulated wheel, and a flash refused while
-// the window of another copy holds it.
-void TestCommandLine::processRuns()
-{
-    QTemporaryDir root;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"XDG_RUNTIME_DIR", "HOME", "XDG_CONFIG_HOME"})
-        env.insert(name, root.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const auto command = [&](const QStringList &arguments) {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(NOLKSET_EMULATED_PATH), arguments);
-        process.waitForFinished(30000);
-        return Result{process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                      QString::fromLocal8Bit(process.readAllStandardError())};
-    };
-    QCOMPARE(command({"--list"}).out,
-             QStringLiteral("2007\tRALKA\tMar  5 2024,10:30\temulator:NOLK1\n"));
-
-    QProcess window;
-    window.setProcessEnvironment(env);
-    window.start(QStringLiteral(NOLKSET_EMULATED_PATH), QStringList());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(root.filePath(QStringLiteral("nolkset.lock"))), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(root.filePath(QStringLiteral("nolkset.socket"))),
-                             10000);
-    const Result shown = command({"--show"});
-    QCOMPARE(shown.status, 0);
-    QVERIFY(shown.out.startsWith(QLatin1String("Model:                RALKA\n")));
-    QCOMPARE(command({"--save-profile", "GT3"}).out,
-             QStringLiteral("Saved the settings of the RALKA as the profile \"GT3\"\n"));
-    QCOMPARE(command({"--apply-profile", "GT3"}).status, 0);
-    // A second window asks the first to come to the front and leaves.
-    QCOMPARE(command({}).status, 0);
-    const QString image = root.filePath(QStringLiteral("image.bin"));
-    QVERIFY(firmwareimage::write(image, firmwareimage::make(64)));
-    const Result refused = command({"--flash", image});
-    QCOMPARE(window.state(), QProcess::Running);
-    window.kill();
-    window.waitForFinished();
-    QCOMPARE(refused.status, 6);
-    QVERIFY2(refused.err.contains(QLatin1String("MANUAL UPDATE")), qPrintable(refused.err));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

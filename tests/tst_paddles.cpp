@@ -258,9 +258,6 @@ void TestPaddles::paddlesPage_data()
     QTest::newRow("failed clutch write")
         << ralka + "answer 020c08ff; fail send from 1; click pbSaveP; sent = 020b0c08; boxes = "
                    "failed; stored = 50 1";
-    QTest::newRow("failed clutch query")
-        << ralka + "click cbClutch; fail get next 1; click pbSaveP; sent = 020c08ff 020b0c08; "
-                   "boxes = failed; stored = 50 1";
     // An answer for another parameter is no clutch state, though it reads as on.
     QTest::newRow("clutch answer without its echo")
         << ralka + "click cbClutch; answer 020c0401; click pbSaveP; sent = 020c08ff 020b0c08; "

@@ -85,16 +85,6 @@ private slots:
         const auto row = [](const char *tag, const QString &decoded, const char *expected) {
             QTest::newRow(tag) << decoded << QString::fromUtf8(expected);
         };
-        const auto paddle = [](std::uint8_t value) {
-            const PaddleMode mode = decodePaddleMode(paddleModeAnswer({0x02, 0x0A, value}));
-            const char *sides[] = {"none", "left", "right"};
-            return QStringLiteral("%1 %2").arg(sides[int(mode.side)]).arg(mode.bitePoint);
-        };
-        row("paddle 100", paddle(100), "left 100");
-        row("paddle 101", paddle(101), "right 0");
-        row("paddle 201", paddle(201), "right 100");
-        row("paddle 202", paddle(202), "none 50");
-
         const auto clutch = [](const QByteArray &answer) {
             return QString::fromLatin1(clutchAnswer(report(answer)) ? "on" : "off");
         };
@@ -108,7 +98,6 @@ private slots:
         const auto name = [&](const QByteArray &header, const QByteArray &bytes) {
             return deviceNameAnswer(text(header, bytes)).value_or(QStringLiteral("(unchanged)"));
         };
-        row("name wrong echo", name("020C", "RALKA"), "(unchanged)");
         row("name without NUL", name("020D", "NOLK SOVIN WHEEL X1"), "NOLK SOVIN WHEEL X");
         row("name UTF-8", name("020D", "D\xC3\x84MTA"), "D\xC3\x84MTA");
 
@@ -118,16 +107,6 @@ private slots:
         row("version without colon", version("Jan  2 2023,14:05"), "\tJan  2 2023,14:05");
         row("version 18 chars ending ':'", version("Jan 12 2023,14:05:"), "\tJan 12 2023,14:05");
         row("version drops one colon only", version("Jan 12 2023,14::"), "\tJan 12 2023,14:");
-
-        const auto battery = [](const QByteArray &answer) {
-            const BatteryState state = batteryAnswer(report(answer));
-            return QStringLiteral("%1% %2 %3")
-                .arg(state.charge)
-                .arg(state.supply)
-                .arg(QLatin1String(state.onUsb ? "usb" : "battery"));
-        };
-        row("battery 4299", battery("020F50CB10"), "80% 4299 battery");
-        row("battery 4300", battery("020F50CC10"), "80% 4300 usb");
 
         const auto echo = [](const QByteArray &query, const QByteArray &answer) {
             return QString::fromLatin1(echoes(report(query), report(answer)) ? "echoed" : "no");
@@ -145,7 +124,8 @@ private slots:
         QTEST(decoded, "expected");
     }
 
-    // Also keeps out-of-range bite points from reading back as the other side.
+    // Pins the decoding where the window tests pin the encoding; also keeps
+    // out-of-range bite points from reading back as the other side.
     void paddleModeRoundTrip()
     {
         for (int value = 0; value <= 201; ++value)
@@ -163,7 +143,6 @@ private slots:
         QTest::addColumn<int>("int32");
         QTest::addColumn<int>("u16");
 
-        QTest::newRow("pulse width -1") << QByteArray("020C04FFFFFFFF") << 3 << -1 << 0xFFFF;
         QTest::newRow("last int32 position")
             << QByteArray("0000000000000000000000000000000078563412") << 16 << 0x12345678 << 0x5678;
         QTest::newRow("u16 at the end only")
@@ -180,8 +159,6 @@ private slots:
         const Report r = report(bytes);
         QCOMPARE(int32At(r, std::size_t(position)), int32);
         QTEST(int(u16At(r, std::size_t(position))), "u16");
-        if (position == 3)
-            QCOMPARE(pulseWidthAnswer(r), int32);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 #include "support/debugcapture.h"
+#include "support/firmwareimage.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -34,7 +35,8 @@ private slots:
     // The first copy is the tool itself (on an emulated wheel); the second is
     // started while it runs, its lock an hour old (the age alone must not free
     // it), while it does not answer (stopped), or after it crashed and left
-    // its lock behind.
+    // its lock behind. A command line refuses to flash the wheel the running
+    // window holds.
     void secondCopy_data()
     {
         QTest::addColumn<QString>("first");
@@ -84,6 +86,16 @@ private slots:
         QTEST(QString::fromUtf8(second.readAllStandardOutput()), "expected");
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), first == QLatin1String("stopped") ? 1 : 0);
+        if (first == QLatin1String("running")) {
+            const QString image = root.filePath(QStringLiteral("image.bin"));
+            QVERIFY(firmwareimage::write(image, firmwareimage::make(64)));
+            QProcess flash;
+            flash.setProcessEnvironment(environment(root));
+            flash.start(QStringLiteral(NOLKSET_EMULATED_PATH), {"--flash", image});
+            QVERIFY(flash.waitForFinished(30000));
+            QCOMPARE(flash.exitCode(), 6);
+            QVERIFY(flash.readAllStandardError().contains("MANUAL UPDATE"));
+        }
         if (!crashed) {
             QCOMPARE(tool.state(), QProcess::Running);
             tool.kill();

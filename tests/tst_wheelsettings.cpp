@@ -20,16 +20,7 @@ namespace {
 
 using Nibbles = QList<int>;
 
-const QString NotSaved = QStringLiteral("critical Error: Can not save setting.");
-
-QStringList boxes()
-{
-    QStringList shown;
-    for (const dialogs::ShownBox &box : dialogs::script::boxes())
-        shown << (box.icon == QMessageBox::Critical ? "critical " : "information ") + box.title +
-                     ": " + box.text;
-    return shown;
-}
+const QString NotSaved = QStringLiteral("Error|Can not save setting.");
 
 using testenv::calibrationKey;
 using testenv::directInput;
@@ -180,7 +171,7 @@ private slots:
 
         const QByteArrayList stored = LedBlocks + QByteArrayList{report("02 0e")};
         const QString white = QStringLiteral("rgb(255,255,255)");
-        QTest::newRow("saved") << -1 << stored << "information Success: LED colors saved."
+        QTest::newRow("saved") << -1 << stored << "Success|LED colors saved."
                                << "rgb(4,4,4)";
         QTest::newRow("store command fails")
             << int(emu::Transfer::SendFeature)
@@ -203,7 +194,7 @@ private slots:
             emu::failNext(emu::Transfer(failKind), 1);
         child<QPushButton>(window, "pbSave")->click();
         QTEST(heads(), "sent");
-        QTEST(boxes().join('|'), "shown");
+        QTEST(windowfixture::shownBoxes().join(' '), "shown");
 
         wheel->unplug();
         QTRY_VERIFY(windowlook::isWaiting(window));

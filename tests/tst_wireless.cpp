@@ -1,11 +1,9 @@
 #include "app/mainwindow.h"
 #include "device/hidlink.h"
-#include "device/protocol.h"
 #include "emulator/wheelemulator.h"
 #include "support/findwidget.h"
 #include "support/windowfixture.h"
 #include "support/windowlook.h"
-#include "wireless/batteryline.h"
 
 #include <QBluetoothAddress>
 #include <QBluetoothDeviceInfo>
@@ -60,35 +58,17 @@ private slots:
         testHandler = qInstallMessageHandler(countMessage);
     }
 
-    void batteryLine_data()
-    {
-        QTest::addColumn<int>("charge");
-        QTest::addColumn<int>("supply");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("battery up to 4299") << 80 << 4299 << "BATTERY STATUS: 80%";
-        QTest::newRow("charge shown unclamped") << 255 << 3950 << "BATTERY STATUS: 255%";
-        QTest::newRow("USB from 4300") << 80 << 4300 << "BATTERY STATUS: USB";
-    }
-    void batteryLine()
-    {
-        QFETCH(int, charge);
-        QFETCH(int, supply);
-        QFETCH(QString, line);
-        protocol::Report answer{0x02, 0x0F, static_cast<std::uint8_t>(charge)};
-        protocol::putU16(answer, 3, static_cast<std::uint16_t>(supply));
-        QCOMPARE(batteryline::text(protocol::batteryAnswer(answer)), line);
-    }
-
-    // A failed get, or an answer to another query, leaves the line and the
-    // radio line as they were; the next poll reads USB from 4300 and hides
-    // the radio line itself.
+    // The charge is shown unclamped up to a supply of 4299. A failed get, or
+    // an answer to another query, leaves the line and the radio line as they
+    // were; the next poll reads USB from 4300 and hides the radio line itself.
     void batteryPoll()
     {
         auto wheel = emu::plug(Model::Ralka);
+        wheel->setBattery(255, 4299);
         MainWindow window;
         QLabel *battery = child<QLabel>(window, "lbBatStatus");
         QLabel *radio = child<QLabel>(window, "lbBTStatus");
-        QTRY_COMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
+        QTRY_COMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 255%"));
         wheel->setBattery(60, 4300);
         radio->show();
         const auto waitForPoll = [] {
@@ -97,11 +77,11 @@ private slots:
         };
         emu::failNext(emu::Transfer::GetFeature, 1);
         waitForPoll();
-        QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
+        QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 255%"));
         QVERIFY(!radio->isHidden());
         wheel->setRawAnswer(0x0F, 0, {0x02, 0x0D, 60, 0xCC, 0x10});
         waitForPoll();
-        QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 80%"));
+        QCOMPARE(battery->text(), QStringLiteral("BATTERY STATUS: 255%"));
         QVERIFY(!radio->isHidden());
         wheel->clearRawAnswers();
         waitForPoll();
