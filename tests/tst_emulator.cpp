@@ -190,7 +190,6 @@ void TestEmulator::handles()
     QCOMPARE(send(device, {0x02, 0x0B, 0x0D}), -1);
     hid_device *again = open(0x2007);
     QCOMPARE(hex(query(again, {0x02, 0x0B, 0x0C, 0x04})), hex(report("020C0450")));
-
 }
 
 // Feature reports other than 20 bytes with report id 2, and output reports

@@ -97,9 +97,8 @@ private slots:
         demta.model = QStringLiteral("DEMTA");
         const QDateTime start(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
         QVERIFY(!settingsbackup::save(folder.path(), demta, start).isEmpty());
-        QFile own(folder.filePath("RALKA-mine.json"));
-        QVERIFY(own.open(QIODevice::WriteOnly));
-        own.close();
+        const QString own = folder.filePath("RALKA-mine.json");
+        QVERIFY(QFile(own).open(QIODevice::WriteOnly));
         QString last;
         for (int i = 0; i < 22; ++i)
             last = settingsbackup::save(folder.path(), sample(), start.addSecs(i));
@@ -108,7 +107,7 @@ private slots:
             QDir(folder.path()).entryList({"RALKA-2*.json"}, QDir::Files, QDir::Name);
         QCOMPARE(kept.size(), 20);
         QCOMPARE(kept.first(), "RALKA-20260101-080002.json");
-        QVERIFY(own.exists());
+        QVERIFY(QFile::exists(own));
         QVERIFY(QFile::exists(folder.filePath("DEMTA-20260101-080000.json")));
         QFile saved(last);
         QVERIFY(saved.open(QIODevice::ReadOnly));
