@@ -1,12 +1,10 @@
 #include "app/debugoutput.h"
 
-#include <QEventLoop>
 #include <QTemporaryFile>
-#include <QThread>
-#include <QTimer>
 #include <QtTest>
 
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 // The tool's debug lines, batched on their way to standard error.
@@ -45,30 +43,20 @@ private slots:
         const QtMessageHandler testHandler = qInstallMessageHandler(nullptr);
         debugoutput::install();
 
-        for (qsizetype i = 0; i < debugLines.size(); ++i) {
-            if (i == debugLines.size() - 1) {
-                QScopedPointer<QThread> reader(
-                    QThread::create([line = debugLines.at(i)] { qDebug().noquote() << line; }));
-                reader->start();
-                reader->wait();
-            } else {
-                qDebug().noquote() << debugLines.at(i);
-            }
-        }
+        for (const QString &line : debugLines.mid(0, debugLines.size() - 1))
+            qDebug().noquote() << line;
+        std::thread([line = debugLines.last()] { qDebug().noquote() << line; }).join();
         if (!warning.isEmpty())
             qWarning().noquote() << warning;
         const int earlyLines = static_cast<int>(written().count('\n'));
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
+        QStringList expected = debugLines;
+        if (!warning.isEmpty())
+            expected << warning;
+        QTest::qWaitFor([&] { return written().count('\n') >= expected.size(); });
 
         qInstallMessageHandler(testHandler);
         dup2(savedStderr, STDERR_FILENO);
         close(savedStderr);
-
-        QStringList expected = debugLines;
-        if (!warning.isEmpty())
-            expected << warning;
         QCOMPARE(written(), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         QTEST(earlyLines, "outAtOnce");
     }

@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -74,14 +72,21 @@ private slots:
         emu::reset();
     }
 
+    // The progress, and the end report: one buffer serves the whole image, so
+    // it repeats the last chunk's number, count and bytes, and bytes behind a
+    // short chunk are the previous chunk's.
     void stream_data()
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<QList<int>>("streamed");
-        QTest::newRow("40 bytes") << 40 << QList<int>{0, 38, 76};
-        QTest::newRow("empty") << 0 << QList<int>{};
-        QTest::newRow("17 bytes") << 17 << QList<int>{0, 90};
-        QTest::newRow("229,376 bytes") << 229376 << range(0, 95);
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("40 bytes") << 40 << QList<int>{0, 38, 76}
+                                  << QByteArray("02100208e3eaf1f8ff060d14aab1b8bfc6cdd4db");
+        QTest::newRow("empty") << 0 << QList<int>{} << QByteArray("0210" + QByteArray(36, '0'));
+        QTest::newRow("17 bytes") << 17 << QList<int>{0, 90}
+                                  << QByteArray("0210010172080f161d242b323940474e555c636a");
+        QTest::newRow("229,376 bytes")
+            << 229376 << range(0, 95) << QByteArray("0210ff1090979ea5acb3bac1c8cfd6dde4ebf2f9");
     }
     void stream()
     {
@@ -96,25 +101,10 @@ private slots:
         QCOMPARE(receiver.values, streamed + range(97, 100));
 
         const std::vector<emu::LogEntry> reports = firmwareimage::imageReports();
-        const int chunks = (size + 15) / 16;
-        QCOMPARE(reports.size(), std::size_t(chunks + 1));
-        // One buffer for the whole image: bytes behind a short chunk are the
-        // previous chunk's, and the end report repeats the last chunk's
-        // number, count and bytes.
-        std::vector<std::uint8_t> buffer(20, 0);
-        buffer[0] = 0x02;
-        for (int chunk = 0; chunk < chunks; ++chunk) {
-            const int offset = chunk * 16;
-            const int count = std::min(16, size - offset);
-            buffer[1] = static_cast<std::uint8_t>(0x80 | (chunk >> 8));
-            buffer[2] = static_cast<std::uint8_t>(chunk);
-            buffer[3] = static_cast<std::uint8_t>(count);
-            std::copy(image.begin() + offset, image.begin() + offset + count, buffer.begin() + 4);
-            QCOMPARE(reports[chunk].bytes, buffer);
-            QCOMPARE(reports[chunk].result, 20);
-        }
-        buffer[1] = 0x10;
-        QCOMPARE(reports.back().bytes, buffer);
+        QCOMPARE(reports.size(), std::size_t((size + 15) / 16 + 1));
+        const std::vector<std::uint8_t> &end = reports.back().bytes;
+        QTEST(QByteArray(reinterpret_cast<const char *>(end.data()), int(end.size())).toHex(),
+              "end");
 
         // The wheel assembles exactly the file; it refuses an image of nothing.
         const std::vector<std::uint8_t> received = wheel->lastImage();
