@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -169,11 +170,11 @@ private slots:
         // Every query that went out is followed directly by its get, from the
         // same thread, whose answer echoes it; as many gets as queries means no
         // get came at another time.
-        std::vector<emu::LogEntry> log;
-        for (emu::LogEntry &entry : emu::log()) {
-            if (entry.kind != emu::Transfer::Read)
-                log.push_back(std::move(entry));
-        }
+        std::vector<emu::LogEntry> log = emu::log();
+        log.erase(
+            std::remove_if(log.begin(), log.end(),
+                           [](const emu::LogEntry &e) { return e.kind == emu::Transfer::Read; }),
+            log.end());
         int gets = 0, queriesSent = 0, checked = 0;
         for (std::size_t i = 0; i < log.size(); ++i) {
             gets += log[i].kind == emu::Transfer::GetFeature ? 1 : 0;
