@@ -4,11 +4,6 @@
 
 using namespace ledimage;
 
-static QByteArray hex(const std::uint8_t *data, std::size_t size)
-{
-    return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).toHex(' ');
-}
-
 class TestLedImage : public QObject
 {
     Q_OBJECT
@@ -40,7 +35,7 @@ private slots:
         colors[0] = slot0;
         colors[1] = QColor(0, 0, 255);
         const Image image = packColors(colors);
-        QTEST(hex(image.data(), 3), "bytes");
+        QTEST(QByteArray(reinterpret_cast<const char *>(image.data()), 3).toHex(' '), "bytes");
         QTEST(paintedColor(slotColor(unpack(image), 0)), "painted");
     }
 

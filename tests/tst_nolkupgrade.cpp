@@ -23,9 +23,6 @@ struct Receiver : QObject
     bool finished = false;
 };
 
-constexpr std::uint16_t FirstId = 0x2007;
-constexpr std::uint16_t SecondId = 0x2008;
-
 QList<int> range(int from, int to)
 {
     QList<int> values;
@@ -61,8 +58,8 @@ private slots:
     void init()
     {
         emu::setFirmwareTiming({20ms, 20ms});
-        wheel = emu::plug(emu::Model::Ralka, FirstId);
-        QVERIFY(HidLink::instance().open(0x7B3E, FirstId));
+        wheel = emu::plug(emu::Model::Ralka, 0x2007);
+        QVERIFY(HidLink::instance().open(0x7B3E, 0x2007));
     }
     void cleanup()
     {
@@ -134,7 +131,7 @@ private slots:
         QFETCH(int, after);
         const bool starts = !interruption.startsWith("no ");
         const bool refused = interruption == "refused";
-        emu::plug(emu::Model::Demta, SecondId);
+        emu::plug(emu::Model::Demta, 0x2008);
         if (interruption == "no wheel")
             HidLink::instance().close();
         if (refused)
@@ -153,7 +150,7 @@ private slots:
                 wheel->unplug();
             } else {
                 HidLink::instance().close();
-                QVERIFY(HidLink::instance().open(0x7B3E, SecondId));
+                QVERIFY(HidLink::instance().open(0x7B3E, 0x2008));
             }
         }
         QTRY_VERIFY_WITH_TIMEOUT(receiver.finished, 10000);
@@ -170,13 +167,13 @@ private slots:
         for (std::size_t i = 0; i + 1 < reports.size(); ++i) {
             QCOMPARE(reports[i].result, 20);
             QVERIFY(!firmwareimage::isEnd(reports[i]));
-            QCOMPARE(reports[i].productId, FirstId);
+            QCOMPARE(reports[i].productId, std::uint16_t{0x2007});
         }
         if (refused) {
             QCOMPARE(reports.size(), std::size_t(after + 1));
             QCOMPARE(reports.back().result, -1);
         }
-        QVERIFY(firmwareimage::imageReports(SecondId).empty());
+        QVERIFY(firmwareimage::imageReports(0x2008).empty());
     }
 };
 

@@ -44,8 +44,8 @@ private slots:
     // this reading does not cover must not pass unchecked.
     void udevRule()
     {
-        static const QRegularExpression rule(QStringLiteral(
-            R"(^SUBSYSTEM=="(\w+)", ATTRS\{idVendor\}=="(\w+)", ATTRS\{idProduct\}=="(\w+)", TAG\+="uaccess"$)"));
+        static const QRegularExpression rule(QString::fromLatin1(
+            R"re(^SUBSYSTEM=="(\w+)", ATTRS\{idVendor\}=="(\w+)", ATTRS\{idProduct\}=="(\w+)", TAG\+="uaccess"$)re"));
         QStringList tagged;
         for (const QString &line : QString::fromUtf8(readAll(RulesSource)).split('\n')) {
             if (line.isEmpty() || line.startsWith('#'))
