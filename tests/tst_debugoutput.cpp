@@ -2,11 +2,11 @@
 
 #include <QEventLoop>
 #include <QTemporaryFile>
-#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
 #include <cstdio>
+#include <thread>
 #include <unistd.h>
 
 // The tool's debug lines, batched on their way to standard error.
@@ -45,16 +45,9 @@ private slots:
         const QtMessageHandler testHandler = qInstallMessageHandler(nullptr);
         debugoutput::install();
 
-        for (qsizetype i = 0; i < debugLines.size(); ++i) {
-            if (i == debugLines.size() - 1) {
-                QScopedPointer<QThread> reader(
-                    QThread::create([line = debugLines.at(i)] { qDebug().noquote() << line; }));
-                reader->start();
-                reader->wait();
-            } else {
-                qDebug().noquote() << debugLines.at(i);
-            }
-        }
+        for (const QString &line : debugLines.mid(0, debugLines.size() - 1))
+            qDebug().noquote() << line;
+        std::thread([line = debugLines.last()] { qDebug().noquote() << line; }).join();
         if (!warning.isEmpty())
             qWarning().noquote() << warning;
         const int earlyLines = static_cast<int>(written().count('\n'));

@@ -7,6 +7,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -17,13 +18,6 @@ using protocol::Report;
 
 constexpr std::uint16_t Vendor = 0x7B3E;
 constexpr std::uint16_t Ralka = 0x2007;
-
-// An answer carries the queried item in byte 1, and for a parameter query
-// the parameter in byte 2.
-static bool echoes(const std::uint8_t *answer, const std::uint8_t *query)
-{
-    return answer[1] == query[2] && (query[2] != 0x0C || answer[2] == query[3]);
-}
 
 class TestHidLink : public QObject
 {
@@ -75,19 +69,12 @@ private slots:
         QCOMPARE(link.sendFeatureIfGeneration(chunk, start + 1), -1);
         QVERIFY(emu::log().empty());
         QCOMPARE(link.sendFeatureIfGeneration(chunk, start + 2), 20);
-    }
 
-    // A query whose send fails skips the get and leaves the report alone.
-    void failedQuery()
-    {
-        emu::plug(emu::Model::Sovin, Ralka);
-        HidLink &link = HidLink::instance();
-        QVERIFY(link.open(Vendor, Ralka));
+        // A query whose send fails skips the get and leaves the report alone.
         emu::failNext(emu::Transfer::SendFeature, 1);
-        Report failed{0x02, 0x0B, 0x0D};
-        QCOMPARE(link.query(failed), -1);
-        QCOMPARE(failed, (Report{0x02, 0x0B, 0x0D}));
-        QCOMPARE(emu::log().size(), std::size_t{1});
+        QCOMPARE(link.query(bytes), -1);
+        QCOMPARE(bytes, (Report{0x02, 0x0B, 0x0D}));
+        QCOMPARE(emu::log().size(), std::size_t{2});
     }
 
     void concurrentUse()
@@ -138,10 +125,7 @@ private slots:
 
         // The GUI thread: queries and sends, and reopens the wheel after
         // stopping the reader, as onInit does.
-        const std::vector<Report> queries{{0x02, 0x0B, 0x0C, 0x04},
-                                          {0x02, 0x0B, 0x0C, 0x08},
-                                          {0x02, 0x0B, 0x0D},
-                                          {0x02, 0x0B, 0x03}};
+        const std::vector<Report> queries{{0x02, 0x0B, 0x0C, 0x04}, {0x02, 0x0B, 0x0D}};
         std::thread reader;
         int answered = 0, reopened = 0;
         const auto end = std::chrono::steady_clock::now() + 3s;
@@ -179,11 +163,11 @@ private slots:
         // Every query that went out is followed directly by its get, from the
         // same thread, whose answer echoes it; as many gets as queries means no
         // get came at another time.
-        std::vector<emu::LogEntry> log;
-        for (emu::LogEntry &entry : emu::log()) {
-            if (entry.kind != emu::Transfer::Read)
-                log.push_back(std::move(entry));
-        }
+        std::vector<emu::LogEntry> log = emu::log();
+        log.erase(
+            std::remove_if(log.begin(), log.end(),
+                           [](const emu::LogEntry &e) { return e.kind == emu::Transfer::Read; }),
+            log.end());
         int gets = 0, queriesSent = 0, checked = 0;
         for (std::size_t i = 0; i < log.size(); ++i) {
             gets += log[i].kind == emu::Transfer::GetFeature ? 1 : 0;
@@ -195,7 +179,11 @@ private slots:
             const emu::LogEntry &answer = log[i + 1];
             QCOMPARE(answer.kind, emu::Transfer::GetFeature);
             QCOMPARE(answer.thread, log[i].thread);
-            QVERIFY(answer.result < 0 || echoes(answer.bytes.data(), log[i].bytes.data()));
+            // The answer carries the queried item in byte 1, and for a
+            // parameter query the parameter in byte 2.
+            const std::vector<std::uint8_t> &sent = log[i].bytes, &got = answer.bytes;
+            QVERIFY(answer.result < 0 ||
+                    (got[1] == sent[2] && (sent[2] != 0x0C || got[2] == sent[3])));
             checked += answer.result > 0 ? 1 : 0;
         }
         QCOMPARE(gets, queriesSent);

@@ -4,11 +4,6 @@
 
 using namespace ledimage;
 
-static QByteArray hex(const std::uint8_t *data, std::size_t size)
-{
-    return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).toHex(' ');
-}
-
 class TestLedImage : public QObject
 {
     Q_OBJECT
@@ -35,12 +30,11 @@ private slots:
     void sendAndReadBack()
     {
         QFETCH(QColor, slot0);
-        SlotColors colors;
-        colors.fill(QColor(0, 0, 0));
+        SlotColors colors; // slots left invalid go as black
         colors[0] = slot0;
         colors[1] = QColor(0, 0, 255);
         const Image image = packColors(colors);
-        QTEST(hex(image.data(), 3), "bytes");
+        QTEST(QByteArray(reinterpret_cast<const char *>(image.data()), 3).toHex(' '), "bytes");
         QTEST(paintedColor(slotColor(unpack(image), 0)), "painted");
     }
 
@@ -85,7 +79,6 @@ private slots:
         QTEST(styleSheetColor(sheet), "color");
         const QString result = styleSheetWithColor(sheet, QColor(1, 20, 255));
         QTEST(result, "written");
-        QCOMPARE(styleSheetColor(result), QColor(1, 20, 255));
         QCOMPARE(styleSheetWithColor(styleSheetWithColor(result, Qt::red), QColor(1, 20, 255)),
                  result);
     }

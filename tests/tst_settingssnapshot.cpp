@@ -93,13 +93,12 @@ private slots:
     void backupFiles()
     {
         QTemporaryDir folder;
-        Settings demta = sample();
-        demta.model = QStringLiteral("DEMTA");
+        Settings other = sample();
+        other.model = QStringLiteral("DEMTA");
         const QDateTime start(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
-        QVERIFY(!settingsbackup::save(folder.path(), demta, start).isEmpty());
-        QFile own(folder.filePath("RALKA-mine.json"));
-        QVERIFY(own.open(QIODevice::WriteOnly));
-        own.close();
+        QVERIFY(!settingsbackup::save(folder.path(), other, start).isEmpty());
+        const QString own = folder.filePath("RALKA-mine.json");
+        QVERIFY(QFile(own).open(QIODevice::WriteOnly));
         QString last;
         for (int i = 0; i < 22; ++i)
             last = settingsbackup::save(folder.path(), sample(), start.addSecs(i));
@@ -108,15 +107,14 @@ private slots:
             QDir(folder.path()).entryList({"RALKA-2*.json"}, QDir::Files, QDir::Name);
         QCOMPARE(kept.size(), 20);
         QCOMPARE(kept.first(), "RALKA-20260101-080002.json");
-        QVERIFY(own.exists());
+        QVERIFY(QFile::exists(own));
         QVERIFY(QFile::exists(folder.filePath("DEMTA-20260101-080000.json")));
         QFile saved(last);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const Decoded backup = settingssnapshot::decode(saved.readAll());
         QVERIFY(backup.document && differences(sample(), apply({}, *backup.document)).isEmpty());
-        Settings odd = sample();
-        odd.model = QStringLiteral("../x y");
-        QCOMPARE(QFileInfo(settingsbackup::save(folder.path(), odd, start)).fileName(),
+        other.model = QStringLiteral("../x y");
+        QCOMPARE(QFileInfo(settingsbackup::save(folder.path(), other, start)).fileName(),
                  "___x_y-20260101-080000.json");
     }
 };
@@ -136,7 +134,6 @@ void TestSettingsSnapshot::decode_data()
         QTest::newRow(tag) << json << QString::fromUtf8(refusal) << QStringList();
     };
     const QByteArray hex(144, 'a');
-    accepted("nothing named", {}, {});
     accepted("same bite point", R"("bitePointPercent":30)", {});
     accepted("one axis", R"("axisCalibration":{"left":{"minimum":0,"maximum":65535}})",
              {"axisCalibration.left"});
@@ -160,8 +157,6 @@ void TestSettingsSnapshot::decode_data()
     refused("clutch 1", document(R"("clutchEnabled":1)"), "clutchEnabled must be true or false");
     refused("axis 65536", document(R"("axisCalibration":{"right":{"minimum":0,"maximum":65536}})"),
             "axisCalibration.right.maximum must be a whole number from 0 to 65535");
-    refused("axis -1", document(R"("axisCalibration":{"left":{"minimum":-1,"maximum":5}})"),
-            "axisCalibration.left.minimum");
     refused("axis half", document(R"("axisCalibration":{"left":{"minimum":1}})"),
             "axisCalibration.left.maximum");
     refused("axis name", document(R"("axisCalibration":{"middle":{}})"),

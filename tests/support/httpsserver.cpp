@@ -46,9 +46,7 @@ HttpsServer::HttpsServer(const TestAuthority &authority, QObject *parent)
 void HttpsServer::accept()
 {
     while (server.hasPendingConnections()) {
-        auto *socket = qobject_cast<QSslSocket *>(server.nextPendingConnection());
-        if (!socket)
-            continue;
+        auto *socket = static_cast<QSslSocket *>(server.nextPendingConnection());
         socket->setParent(this);
         connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QSslSocket::readyRead, this, [this, socket] { answer(socket); });
