@@ -224,6 +224,7 @@ private:
 
     // Profiles: settings/mainwindow_profiles.cpp
     void setUpProfileRow();
+    void buildProfileRow();
     void refreshProfileRow();
     void onApplyProfile();
     void onSaveProfile();

@@ -18,8 +18,23 @@ const QString ComboStyle = QStringLiteral("QComboBox {\n  color:white;\n  border
 } // namespace
 
 // The PROFILE row sits in the free band of the DEVICE page, between the
-// update buttons and CLEAR FLASH DATA, in the page's own styles.
+// update buttons and CLEAR FLASH DATA, in the page's own styles. It is built
+// when that page is first shown: most runs never open it, and a start-up
+// that reaches the INPUTS page need not pay for it.
 void MainWindow::setUpProfileRow()
+{
+    connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, [this](int page) {
+        if (ui->stackedWidget->widget(page) != ui->page4)
+            return;
+        if (!cbProfile)
+            buildProfileRow();
+        refreshProfileRow();
+    });
+    connect(&upgradeThread, &QThread::started, this, &MainWindow::refreshProfileRow);
+    connect(&upgradeThread, &QThread::finished, this, &MainWindow::refreshProfileRow);
+}
+
+void MainWindow::buildProfileRow()
 {
     auto *caption = new QLabel(tr("PROFILE"), ui->page4);
     caption->setObjectName(QStringLiteral("lbProfile"));
@@ -45,21 +60,21 @@ void MainWindow::setUpProfileRow()
     for (QPushButton *button : {pbApplyProfile, pbSaveProfile}) {
         button->setStyleSheet(ui->pbUpgrade->styleSheet());
         button->setFont(ui->pbUpgrade->font());
+        button->show();
     }
+    caption->show();
+    cbProfile->show();
 
     connect(pbApplyProfile, &QPushButton::clicked, this, &MainWindow::onApplyProfile);
     connect(pbSaveProfile, &QPushButton::clicked, this, &MainWindow::onSaveProfile);
-    connect(ui->stackedWidget, &QStackedWidget::currentChanged, this,
-            &MainWindow::refreshProfileRow);
-    connect(&upgradeThread, &QThread::started, this, &MainWindow::refreshProfileRow);
-    connect(&upgradeThread, &QThread::finished, this, &MainWindow::refreshProfileRow);
-    refreshProfileRow();
 }
 
 // The connected model's profiles; the row works only on a connected wheel
 // that no upload holds.
 void MainWindow::refreshProfileRow()
 {
+    if (!cbProfile)
+        return;
     const bool usable = connected && !upgradeThread.isRunning();
     for (QWidget *widget : {static_cast<QWidget *>(cbProfile), static_cast<QWidget *>(pbApplyProfile),
                             static_cast<QWidget *>(pbSaveProfile)})

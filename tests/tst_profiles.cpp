@@ -6,6 +6,7 @@
 #include "support/clirun.h"
 #include "support/keptsettings.h"
 #include "support/windowfixture.h"
+#include "support/windowlook.h"
 #include "support/transfers.h"
 
 #include <QComboBox>
@@ -173,6 +174,7 @@ void TestProfiles::window()
     auto wheel = plugKept(Model::Ralka);
     MainWindow &window = connectWindow();
     QVERIFY(window.serveCommands(folder.path()));
+    child<QPushButton>(window, "pbS4")->click();
     auto *saveButton = child<QPushButton>(window, "pbSaveProfile");
 
     QCOMPARE(runBeside({"--save-profile", "GT3"}).status, 0);
@@ -244,7 +246,7 @@ void TestProfiles::waitsForSave()
     plugKept(Model::Ralka);
     MainWindow window;
     QVERIFY(window.serveCommands(folder.path()));
-    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(window, "pbSaveProfile")->isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(windowlook::isConnected(window), 10000);
     child<QSlider>(window, "hsBite")->setValue(70);
     emu::clearLog();
     const Result shown = runBeside({"--show"}, [&] {
