@@ -27,6 +27,24 @@ void limitBody(QNetworkReply *reply, qint64 limit)
                      });
 }
 
+// The reply that finished, released once handled, with its body; an error
+// reply's body is empty, since an error page is no document and no image.
+struct Finished
+{
+    QNetworkReply *reply;
+    QByteArray body;
+};
+
+std::optional<Finished> takeFinished(QObject *sender)
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender);
+    if (!reply)
+        return std::nullopt;
+    reply->deleteLater();
+    return Finished{reply,
+                    reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray()};
+}
+
 } // namespace
 
 QNetworkAccessManager &MainWindow::network()
@@ -55,16 +73,11 @@ void MainWindow::onAutoUpgrade()
 
 void MainWindow::onUpgradeReady()
 {
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    reply->deleteLater();
+    const std::optional<Finished> finished = takeFinished(sender());
     // A check that ends while an upload runs leaves its widgets alone.
-    if (uploadBusy())
+    if (!finished || uploadBusy())
         return;
-    // An error page is no version document, whatever its body holds.
-    const QByteArray body =
-        reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+    const QByteArray &body = finished->body;
     const std::optional<updatecheck::VersionDocument> document =
         body.size() <= updatecheck::MaxDocumentBytes ? updatecheck::readVersionDocument(body)
                                                      : std::nullopt;
@@ -136,16 +149,13 @@ void MainWindow::onNetProgress(qint64 received, qint64 total)
 
 void MainWindow::onNetUpgradeReady()
 {
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    reply->deleteLater();
+    const std::optional<Finished> finished = takeFinished(sender());
     // A download that ends while an upload runs is not kept.
-    if (uploadBusy())
+    if (!finished || uploadBusy())
         return;
-    const QByteArray image =
-        reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
-    if (reply->error() != QNetworkReply::NoError || image.size() > updatecheck::MaxImageBytes ||
+    const QByteArray &image = finished->body;
+    if (finished->reply->error() != QNetworkReply::NoError ||
+        image.size() > updatecheck::MaxImageBytes ||
         !updatecheck::digestListed(image, ui->lbCurMd5->text())) {
         dialogs::critical(this, tr("Error"), tr("Download file fail."));
         resetUpgrade();
@@ -158,7 +168,7 @@ void MainWindow::onNetUpgradeReady()
         return;
     }
     downloadedFirmware = path;
-    downloadAddress = reply->request().url().toString();
+    downloadAddress = finished->reply->request().url().toString();
     ui->lePath->setText(path);
     QTimer::singleShot(0, this, &MainWindow::onUpgrade);
 }
